@@ -1,0 +1,23 @@
+// The main window's commands: every menu command and its toolbar twin.
+#pragma once
+#include <windows.h>
+
+struct CommandInfo {
+    int menu_id;
+    int toolbar_id;
+    int tooltip_entry; // text table entry of the toolbar button's tooltip (also the menu text)
+};
+
+constexpr int kCommandCount = 26;
+extern const CommandInfo kCommands[kCommandCount];
+
+// The menu id of a menu or toolbar command id; 0 when the id is not a command.
+int menu_command_of(int id);
+// The tooltip entry of a toolbar button id; -1 when the id is not a toolbar button.
+int tooltip_entry_of(int toolbar_id);
+// Runs a command; false when the id is not one of the program's commands.
+bool run_command(HWND window, int id);
+
+// The host name message: address, CR LF and host name within 63 characters; a name that
+// does not fit is cut at a character boundary.
+void format_host_message(const wchar_t* address, const wchar_t* name, wchar_t out[64]);

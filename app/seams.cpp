@@ -1,0 +1,39 @@
+#include "app/seams.h"
+#include "app/tick.h"
+
+#include <shellapi.h>
+
+namespace {
+
+int real_message_box(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type) {
+    return MessageBoxW(owner, text, caption, type);
+}
+
+BOOL real_file_dialog(OPENFILENAMEW* ofn, bool save) {
+    return save ? GetSaveFileNameW(ofn) : GetOpenFileNameW(ofn);
+}
+
+INT_PTR real_shell_execute(HWND owner, const wchar_t* verb, const wchar_t* file, const wchar_t* params,
+                           const wchar_t* dir, int show) {
+    return reinterpret_cast<INT_PTR>(ShellExecuteW(owner, verb, file, params, dir, show));
+}
+
+uint32_t real_tick_count() { return GetTickCount(); }
+
+} // namespace
+
+const Seams kRealSeams = {real_message_box, real_file_dialog, real_shell_execute, real_tick_count};
+Seams g_seams = kRealSeams;
+
+int show_message_box(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type) {
+    return g_seams.message_box(owner, text, caption, type);
+}
+
+BOOL show_file_dialog(OPENFILENAMEW* ofn, bool save) { return g_seams.file_dialog(ofn, save); }
+
+INT_PTR shell_start(HWND owner, const wchar_t* verb, const wchar_t* file, const wchar_t* params,
+                    const wchar_t* dir, int show) {
+    return g_seams.shell_execute(owner, verb, file, params, dir, show);
+}
+
+uint32_t tick_now() { return g_seams.tick_count(); }

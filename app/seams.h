@@ -1,0 +1,25 @@
+// The program's doors to the user and the shell: every message box, common file
+// dialog, shell start and tick count goes through one of these functions. The hooks
+// hold the real calls; a test may replace them to watch and answer.
+#pragma once
+#include <windows.h>
+#include <commdlg.h>
+#include <cstdint>
+
+struct Seams {
+    int (*message_box)(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type);
+    BOOL (*file_dialog)(OPENFILENAMEW* ofn, bool save);
+    INT_PTR (*shell_execute)(HWND owner, const wchar_t* verb, const wchar_t* file,
+                             const wchar_t* params, const wchar_t* dir, int show);
+    uint32_t (*tick_count)();
+};
+
+extern Seams g_seams;
+extern const Seams kRealSeams;
+
+int show_message_box(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type);
+// Runs the common open (save = false) or save dialog.
+BOOL show_file_dialog(OPENFILENAMEW* ofn, bool save);
+// ShellExecuteW; the result is the shell's instance value (above 32 on success).
+INT_PTR shell_start(HWND owner, const wchar_t* verb, const wchar_t* file, const wchar_t* params,
+                    const wchar_t* dir, int show);

@@ -1,0 +1,173 @@
+#include "comm/traffic_buffer.h"
+
+#include "app/tick.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+TrafficBuffer g_traffic;
+
+namespace {
+
+constexpr int kTrailerRecords = 3;
+constexpr int kAddressRecords = 4;
+
+void fill_gap_digits_locked(uint32_t now) {
+    TrafficBuffer& t = g_traffic;
+    if (t.pending_gap + 1 >= kTrafficCapacity) return;
+    // Unsigned subtraction keeps the difference right across the counter's wrap.
+    uint32_t gap = (now - t.last_packet_time) / 100;
+    if (gap > 9999) gap = 9999;
+    char digits[8];
+    std::snprintf(digits, sizeof digits, "%04u", static_cast<unsigned>(gap));
+    TrafficRecord& high = t.records[t.pending_gap];
+    TrafficRecord& low = t.records[t.pending_gap + 1];
+    high.value = static_cast<uint8_t>(digits[0]);
+    high.value2 = static_cast<uint8_t>(digits[1]);
+    low.value = static_cast<uint8_t>(digits[2]);
+    low.value2 = static_cast<uint8_t>(digits[3]);
+}
+
+void slide_locked() {
+    TrafficBuffer& t = g_traffic;
+    int moved = t.write_index - kSlideRecords;
+    if (moved > 0)
+        std::memmove(t.records, t.records + kSlideRecords, static_cast<size_t>(moved) * sizeof(TrafficRecord));
+    t.write_index = std::max(0, t.write_index - kSlideRecords);
+    t.pending_gap = std::max(0, t.pending_gap - kSlideRecords);
+    t.discarded += kSlideRecords;
+}
+
+void slide_check_locked() {
+    if (g_traffic.write_index > kSlideThreshold) slide_locked();
+}
+
+// Makes room for `needed` records at the write index; returns how many fit after that
+// (all of them, unless a single request is larger than the block itself).
+int make_room_locked(int needed) {
+    if (g_traffic.write_index + needed > kTrafficCapacity) slide_locked();
+    return std::min(needed, kTrafficCapacity - g_traffic.write_index);
+}
+
+void put_address_locked(int kind, const uint8_t octets[4], int code_base) {
+    TrafficBuffer& t = g_traffic;
+    if (make_room_locked(kAddressRecords) < kAddressRecords) return;
+    for (int i = 0; i < kAddressRecords; ++i) {
+        TrafficRecord& r = t.records[t.write_index + i];
+        r.kind = static_cast<uint8_t>(kind);
+        r.value = static_cast<uint8_t>(code_base + i + 1);
+        r.aux = octets[i];
+    }
+    t.write_index += kAddressRecords;
+}
+
+void append_packet_locked(int kind, const uint8_t* bytes, int length) {
+    TrafficBuffer& t = g_traffic;
+    uint32_t now = tick_now();
+    if (length >= 1) {
+        if (t.pending_gap > 2) fill_gap_digits_locked(now);
+        int room = make_room_locked(length + kTrailerRecords) - kTrailerRecords;
+        length = std::min(length, room);
+        TrafficRecord* r = t.records + t.write_index;
+        for (int i = 0; i < length; ++i) {
+            r[i].kind = static_cast<uint8_t>(kind);
+            r[i].value = bytes[i];
+            r[i].aux = static_cast<uint8_t>(i & 0xFF);
+        }
+        TrafficRecord* trailer = r + length;
+        trailer[0].kind = kGapMark;
+        trailer[0].value = 't';
+        trailer[0].value2 = '=';
+        trailer[1].kind = kGapHigh;
+        trailer[2].kind = kGapLow;
+        for (int i = 0; i < kTrailerRecords; ++i) trailer[i].aux = 0;
+        for (int i = 1; i < kTrailerRecords; ++i) trailer[i].value = trailer[i].value2 = '0';
+        t.pending_gap = t.write_index + length + 1;
+        t.write_index += length + kTrailerRecords;
+        t.last_packet_time = now;
+    }
+    slide_check_locked();
+}
+
+} // namespace
+
+bool traffic_allocate() {
+    std::lock_guard<std::mutex> guard(g_traffic.lock);
+    if (!g_traffic.records)
+        g_traffic.records = static_cast<TrafficRecord*>(std::calloc(kTrafficCapacity, sizeof(TrafficRecord)));
+    return g_traffic.records != nullptr;
+}
+
+void traffic_free() {
+    std::lock_guard<std::mutex> guard(g_traffic.lock);
+    std::free(g_traffic.records);
+    g_traffic.records = nullptr;
+    g_traffic.write_index = 0;
+    g_traffic.pending_gap = 0;
+}
+
+void traffic_append(int kind, const uint8_t* bytes, int length) {
+    if (kind == kGapMark) {
+        traffic_refresh_gap();
+        return;
+    }
+    if (kind != kReceivedByte && kind != kSentByte) return;
+    std::lock_guard<std::mutex> guard(g_traffic.lock);
+    if (!g_traffic.records) return;
+    append_packet_locked(kind, bytes, length);
+}
+
+void traffic_refresh_gap() {
+    std::lock_guard<std::mutex> guard(g_traffic.lock);
+    if (!g_traffic.records || g_traffic.pending_gap <= 2) return;
+    fill_gap_digits_locked(tick_now());
+}
+
+void traffic_put_address(int kind, const uint8_t octets[4], int code_base) {
+    std::lock_guard<std::mutex> guard(g_traffic.lock);
+    if (!g_traffic.records) return;
+    put_address_locked(kind, octets, code_base);
+}
+
+void traffic_record_packet(int address_kind, const uint8_t octets[4], int code_base, int kind,
+                           const uint8_t* bytes, int length) {
+    if (kind != kReceivedByte && kind != kSentByte) return;
+    std::lock_guard<std::mutex> guard(g_traffic.lock);
+    if (!g_traffic.records) return;
+    // The group and its packet must not be split by a slide between them.
+    if (g_traffic.write_index + kAddressRecords + length + kTrailerRecords > kTrafficCapacity) slide_locked();
+    put_address_locked(address_kind, octets, code_base);
+    append_packet_locked(kind, bytes, length);
+}
+
+void traffic_reset() {
+    std::lock_guard<std::mutex> guard(g_traffic.lock);
+    g_traffic.write_index = 0;
+    g_traffic.pending_gap = 0;
+}
+
+TrafficState traffic_state() {
+    std::lock_guard<std::mutex> guard(g_traffic.lock);
+    return {g_traffic.write_index, g_traffic.pending_gap, g_traffic.discarded};
+}
+
+int traffic_copy(int first, int count, TrafficRecord* out) {
+    std::lock_guard<std::mutex> guard(g_traffic.lock);
+    if (!g_traffic.records || first < 0 || count <= 0 || first >= g_traffic.write_index) return 0;
+    int n = std::min(count, g_traffic.write_index - first);
+    std::memcpy(out, g_traffic.records + first, static_cast<size_t>(n) * sizeof(TrafficRecord));
+    return n;
+}
+
+void traffic_replace(const TrafficRecord* records, int count) {
+    std::lock_guard<std::mutex> guard(g_traffic.lock);
+    if (!g_traffic.records) return;
+    count = std::clamp(count, 0, kTrafficCapacity);
+    std::memcpy(g_traffic.records, records, static_cast<size_t>(count) * sizeof(TrafficRecord));
+    g_traffic.write_index = count;
+    // The running trailer, if any, was replaced: its digits must not be written into
+    // whatever record now stands at its old place.
+    g_traffic.pending_gap = 0;
+}

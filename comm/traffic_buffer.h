@@ -1,0 +1,73 @@
+// The traffic buffer: every byte received and sent, packet boundaries, the time after each
+// packet and, in the server modes, peer addresses and client events, as 8-byte records in
+// one fixed block. Appends come from the receive thread and the UI thread; one lock
+// serialises appends, gap refreshes, the slide and every read.
+#pragma once
+#include <cstdint>
+#include <mutex>
+
+inline constexpr int kTrafficCapacity = 131200;   // records in the block
+inline constexpr int kSlideThreshold = 0x1FF00;   // above this write index the oldest half goes
+inline constexpr int kSlideRecords = 65536;       // records discarded by one slide
+inline constexpr int kReportedCapacity = 131072;  // the size the status line shows
+
+enum RecordKind : uint8_t {
+    kReceivedByte = 1,
+    kSentByte = 2,
+    kGapMark = 3,     // "t="
+    kGapHigh = 4,     // first two gap digits
+    kGapLow = 5,      // last two gap digits
+    kClientEvent = 6, // TCP server: a client connected (codes 1-4) or closed (11-14)
+    kFromAddress = 7, // server modes: sender of the packet that follows
+    kToAddress = 8,   // server modes: destination of the packet that follows
+};
+
+struct TrafficRecord {
+    uint8_t kind;
+    uint8_t unused;
+    uint8_t value;  // data byte, character or code, by kind
+    uint8_t value2; // second character of the trailer records
+    uint8_t aux;    // position in the packet (low 8 bits) or an address octet
+    uint8_t spare[3];
+};
+static_assert(sizeof(TrafficRecord) == 8, "log files store records byte for byte");
+
+struct TrafficBuffer {
+    TrafficRecord* records = nullptr;
+    int32_t write_index = 0;       // records in use
+    int32_t pending_gap = 0;       // index of the newest trailer's kind-4 record, 0 for none
+    uint32_t last_packet_time = 0; // tick count right after the newest packet
+    uint64_t discarded = 0;        // records dropped by slides since the block was made
+    std::mutex lock;
+};
+
+extern TrafficBuffer g_traffic;
+
+// What a reader needs to know about the buffer at one moment.
+struct TrafficState {
+    int32_t write_index;
+    int32_t pending_gap;
+    uint64_t discarded;
+};
+
+bool traffic_allocate(); // the zero-filled block; false when memory is short
+void traffic_free();
+
+// Records one packet of kind 1 (received) or 2 (sent); kind 3 refreshes the pending gap
+// digits instead. A length below 1 records nothing; other kinds do nothing.
+void traffic_append(int kind, const uint8_t* bytes, int length);
+void traffic_refresh_gap();
+// Four kind-6, -7 or -8 records of an address a.b.c.d (octets[0] = a), codes base+1..base+4.
+void traffic_put_address(int kind, const uint8_t octets[4], int code_base);
+// An address group and the packet behind it in one step, so that no record of another
+// thread can fall between them.
+void traffic_record_packet(int address_kind, const uint8_t octets[4], int code_base, int kind,
+                           const uint8_t* bytes, int length);
+void traffic_reset();
+
+TrafficState traffic_state();
+// Copies records [first, first + count) that exist; returns how many were copied.
+int traffic_copy(int first, int count, TrafficRecord* out);
+// Replaces records 0..count-1, sets the write index to count and ends the running gap
+// (log files).
+void traffic_replace(const TrafficRecord* records, int count);

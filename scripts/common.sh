@@ -1,0 +1,70 @@
+# Shared by the run and test scripts: packages, build, and the Wine prefix.
+# Sourced, not run.
+
+TARVIK_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+TARVIK_PACKAGES="cmake ninja-build python3 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
+mingw-w64-x86-64-dev wine wine64 xvfb xauth imagemagick fonts-wqy-microhei googletest"
+
+# Installs what is missing (as root), or says the exact line to run.
+ensure_packages() {
+    local missing=""
+    for p in $TARVIK_PACKAGES; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+    done
+    [ -z "$missing" ] && return 0
+    if [ "$(id -u)" = 0 ]; then
+        echo "Installing:$missing"
+        export DEBIAN_FRONTEND=noninteractive
+        apt-get update -qq && apt-get install -y -qq --no-install-recommends $missing >/dev/null || {
+            echo "apt-get install failed for:$missing" >&2; return 1; }
+    else
+        echo "Missing packages. Run:" >&2
+        echo "  sudo apt-get install -y --no-install-recommends$missing" >&2
+        return 1
+    fi
+}
+
+# Configures and builds into $1 (default build/).
+build_tarvik() {
+    local dir=${1:-$TARVIK_ROOT/build}
+    cmake -S "$TARVIK_ROOT" -B "$dir" -G Ninja \
+        -DCMAKE_TOOLCHAIN_FILE="$TARVIK_ROOT/cmake/mingw-w64-x86_64.cmake" \
+        -DCMAKE_BUILD_TYPE=Release >/dev/null &&
+    cmake --build "$dir" -- -j"$(nproc)"
+}
+
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+# A private Wine prefix in $1, made once and set up for quick, quiet, unattended runs.
+PREFIX_VERSION=3
+prepare_wine_prefix() {
+    export WINEPREFIX=$1
+    if [ "$(cat "$WINEPREFIX/.tarvik-prefix" 2>/dev/null)" = "$PREFIX_VERSION" ]; then return 0; fi
+    echo "Preparing the Wine prefix $WINEPREFIX (once)..."
+    mkdir -p "$WINEPREFIX"
+    DISPLAY= wineboot -i </dev/null >/dev/null 2>&1
+    # Windows come and go at once without a window manager, and a crash ends the
+    # process instead of waiting in a crash dialog.
+    "$TARVIK_ROOT/scripts/wine-emulator" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f </dev/null >/dev/null 2>&1
+    "$TARVIK_ROOT/scripts/wine-emulator" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f </dev/null >/dev/null 2>&1
+    # Japanese, Korean and Chinese glyphs come from the CJK font wherever a Latin font lacks them.
+    local cjk='wqy-microhei.ttc,WenQuanYi Micro Hei'
+    for face in Tahoma 'MS Shell Dlg' 'MS Shell Dlg 2' 'Microsoft Sans Serif' 'MS Sans Serif' 'Segoe UI' Arial; do
+        "$TARVIK_ROOT/scripts/wine-emulator" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v "$face" \
+            /t REG_MULTI_SZ /d "$cjk" /f </dev/null >/dev/null 2>&1
+    done
+    wineserver -w
+    echo "$PREFIX_VERSION" > "$WINEPREFIX/.tarvik-prefix"
+}
+
+# Starts a persistent wineserver and Wine's services once, with all output discarded, so
+# that each program afterwards starts in milliseconds and nothing holds a pipe open.
+start_wine() {
+    wineserver -p </dev/null >/dev/null 2>&1
+    "$TARVIK_ROOT/scripts/wine-emulator" cmd /c exit </dev/null >/dev/null 2>&1
+}
+
+stop_wine() {
+    wineserver -k >/dev/null 2>&1 || true
+}

@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Runs ctest in the build folder $1 with a persistent wineserver (on the display already set).
+set -uo pipefail
+source "$(dirname "$0")/common.sh"
+BUILD=$1; shift
+export WINEPREFIX=$BUILD/wineprefix
+start_wine
+trap stop_wine EXIT
+cd "$BUILD" && ctest --output-on-failure --timeout 300 "$@"

@@ -1,0 +1,156 @@
+#include "view/log_files.h"
+
+#include "app/app_state.h"
+#include "app/seams.h"
+#include "app/text_table.h"
+#include "comm/traffic_buffer.h"
+#include "view/log_format.h"
+
+#include <cstdlib>
+#include <cwchar>
+#include <memory>
+
+namespace {
+
+struct ModeInfo {
+    bool save;
+    int title_entry;
+    const wchar_t* filter; // pairs of description and pattern, double-terminated
+    const wchar_t* proposed;
+    const wchar_t* ext;
+};
+
+const ModeInfo kModes[] = {
+    {false, 11, L"LogvFile(*.log)\0*.log\0AllFile(*.*)\0*.*\0", L"Temp1.log", L".log"},
+    {true, 10, L"LogvFile(*.log)\0*.log\0AllFile(*.*)\0*.*\0", L"Temp1.log", L".log"},
+    {false, 11, L"TxtFile(*.txt)\0*.txt\0AllFile(*.*)\0*.*\0", L"Temp1.txt", L".txt"},
+};
+
+const wchar_t kCaption[] = L"CreateFile";
+
+void default_log_name(wchar_t* name) {
+    if (!start_dir_path(L"Temp1.log", name, kPathChars)) wcscpy(name, L"Temp1.log");
+}
+
+struct FileHandle {
+    HANDLE h;
+    explicit FileHandle(HANDLE handle) : h(handle) {}
+    ~FileHandle() {
+        if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+    }
+    bool ok() const { return h != INVALID_HANDLE_VALUE; }
+};
+
+// Reads up to `size` bytes; returns the number read.
+DWORD read_up_to(HANDLE h, void* data, DWORD size) {
+    DWORD total = 0;
+    while (total < size) {
+        DWORD got = 0;
+        if (!ReadFile(h, static_cast<char*>(data) + total, size - total, &got, nullptr) || got == 0) break;
+        total += got;
+    }
+    return total;
+}
+
+} // namespace
+
+bool choose_file(wchar_t* name, int mode, HWND owner) {
+    if (mode < 0 || mode > 2) return false;
+    const ModeInfo& m = kModes[mode];
+    enter_start_directory();
+    if (!wcschr(name, L'.')) wcscpy(name, m.proposed);
+
+    wchar_t file[kPathChars] = {};
+    if (name[0] && name[1] == L':' && name[2] == L'\\') {
+        wcsncpy(file, name, kPathChars - 1);
+    } else if (!start_dir_path(name, file, kPathChars)) {
+        wcsncpy(file, name, kPathChars - 1);
+    }
+
+    wchar_t title[32];
+    wcsncpy(title, text_entry(m.title_entry), 31);
+    title[31] = 0;
+
+    OPENFILENAMEW ofn = {};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = owner;
+    ofn.lpstrFilter = m.filter;
+    ofn.lpstrFile = file;
+    ofn.nMaxFile = kPathChars;
+    ofn.lpstrTitle = title;
+    ofn.Flags = OFN_FILEMUSTEXIST | OFN_EXTENSIONDIFFERENT;
+    if (!show_file_dialog(&ofn, m.save)) return false;
+
+    if (!force_extension(file, kPathChars, m.ext)) {
+        // The extension would make the path too long for every buffer that holds it.
+        text_message_box(13, owner, 0, kCaption);
+        return false;
+    }
+    wcscpy(name, file);
+    return true;
+}
+
+void save_log(HWND owner) {
+    if (traffic_state().write_index == 0) {
+        text_message_box(12, owner, 0, kCaption);
+        return;
+    }
+    wchar_t name[kPathChars];
+    default_log_name(name);
+    if (!choose_file(name, kChooseSaveLog, owner)) return;
+
+    FileHandle file(CreateFileW(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.ok()) {
+        text_message_box(13, owner, 0, kCaption);
+        return;
+    }
+    // Copy first, so the receive thread is held up only for the copy, not for the disk.
+    std::unique_ptr<TrafficRecord[]> records(new (std::nothrow) TrafficRecord[kTrafficCapacity]);
+    if (!records) return;
+    int count = traffic_copy(0, kTrafficCapacity, records.get());
+    uint8_t header[kLogHeaderBytes];
+    format_log_header(count, header);
+    DWORD written = 0;
+    WriteFile(file.h, header, kLogHeaderBytes, &written, nullptr);
+    WriteFile(file.h, records.get(), static_cast<DWORD>(count) * sizeof(TrafficRecord), &written, nullptr);
+}
+
+void load_log(HWND owner) {
+    wchar_t name[kPathChars];
+    default_log_name(name);
+    if (!choose_file(name, kChooseOpenLog, owner)) return;
+
+    FileHandle file(CreateFileW(name, GENERIC_READ, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.ok()) {
+        text_message_box(13, owner, 0, kCaption);
+        return;
+    }
+    uint8_t header[kLogHeaderBytes] = {};
+    read_up_to(file.h, header, kLogHeaderBytes);
+    int64_t count = parse_log_header(header);
+    // A count the buffer cannot hold is not a log of ours: refuse it, change nothing.
+    if (count < 0 || count > kTrafficCapacity) {
+        text_message_box(13, owner, 0, kCaption);
+        return;
+    }
+    std::unique_ptr<TrafficRecord[]> records(new (std::nothrow) TrafficRecord[kTrafficCapacity]);
+    if (!records) return;
+    DWORD bytes = read_up_to(file.h, records.get(), static_cast<DWORD>(count) * sizeof(TrafficRecord));
+    // A file cut short gives the records it holds, whole ones only.
+    traffic_replace(records.get(), static_cast<int>(bytes / sizeof(TrafficRecord)));
+}
+
+void ensure_scratch_file(HWND owner) {
+    wchar_t path[kPathChars];
+    if (!start_dir_path(L"temp.txt", path, kPathChars)) return;
+    // Created only when missing: an existing scratch file, open in an editor or not, is
+    // never replaced.
+    FileHandle file(CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.ok()) {
+        if (GetLastError() != ERROR_FILE_EXISTS) text_message_box(13, owner, 0, kCaption);
+        return;
+    }
+    const uint8_t bom[2] = {0xFF, 0xFE};
+    DWORD written = 0;
+    WriteFile(file.h, bom, 2, &written, nullptr);
+}

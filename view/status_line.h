@@ -1,0 +1,6 @@
+// The eight status texts drawn into the owner-drawn parts of the status bar.
+#pragma once
+#include <windows.h>
+
+// True when the item was a status bar part and has been drawn.
+bool draw_status_part(const DRAWITEMSTRUCT* item);

@@ -1,0 +1,28 @@
+// The traffic dump in the main window's client area: bands of "READ:" and "SEND:" rows,
+// one traffic record per cell, drawn whole on every paint and record by record from the
+// refresh timer while a connection is open.
+#pragma once
+#include <windows.h>
+#include <cstdint>
+
+struct ViewState {
+    int follow_end = 1;       // 1: show the newest records; 0: show from view_top
+    int view_top = 0;         // first record shown when not following the end
+    int end_top = 0;          // first record of the top line when the newest records fill the screen
+    int last_drawn = 0;       // records drawn so far; from here to the write index are new
+    uint64_t discarded_seen = 0; // slides of the buffer already taken into account
+    int cursor_column = 0;    // cell of the next record
+    int cursor_line = 0;
+    int records_per_line = 0; // grid of the last complete drawing
+    int lines_on_screen = 0;
+};
+
+extern ViewState g_view;
+
+// Cells per line and lines for a client area of the given size (never negative).
+void view_grid_size(int client_width, int client_height, int* records_per_line, int* lines_on_screen);
+
+void draw_view(HDC dc);            // the complete drawing (WM_PAINT)
+void append_to_view();             // records added since the last drawing (timer)
+void refresh_running_gap(int flag);
+void reset_view();
