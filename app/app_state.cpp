@@ -4,6 +4,8 @@
 
 AppState g_app;
 
+HINSTANCE app_instance() { return g_app.instance ? g_app.instance : GetModuleHandleW(nullptr); }
+
 void take_start_directory() {
     wmemset(g_app.start_dir, 0, kPathChars);
     DWORD n = GetCurrentDirectoryW(kPathChars, g_app.start_dir);

@@ -19,6 +19,9 @@ struct AppState {
 
 extern AppState g_app;
 
+// The module whose resources (dialog templates, strings, images) the program uses.
+HINSTANCE app_instance();
+
 // Takes the process's current directory as the start directory.
 void take_start_directory();
 // Makes the start directory current again (file dialogs may have moved it).
