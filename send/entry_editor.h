@@ -1,0 +1,77 @@
+// The character entry editor: a string of up to 256 characters typed as characters (ASC) or
+// as pairs of hexadecimal digits (HEX), shown in a grid of 64 columns with a text row and a
+// value row. The input send dialog and the preset edit dialog carry one instance each; an
+// instance keeps its state for the whole run.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+
+#include "send/entry_text.h"
+
+enum EditorInstance {
+    kInputEditor = 0,  // input send dialog: capture field 501, 7 keys per release
+    kPresetEditor = 1, // preset edit dialog: capture field 502, 256 keys per release
+    kEditorInstances = 2,
+};
+
+enum EntryMode {
+    kModeAsc = 0,
+    kModeHexWaiting = 1, // HEX, no digit held
+    kModeHexHolding = 2, // HEX, the first digit of a pair held
+};
+
+constexpr int kGridColumns = 64;
+constexpr int kGridLeft = 40;     // left edge of column 0
+constexpr int kGridTop = 40;      // top of the text row; the value row follows at kGridTop + h
+constexpr int kMaxViewStart = 192;
+
+struct EntryEditor {
+    wchar_t entry[kEntryChars];
+    int length;
+    int mode;           // EntryMode
+    wchar_t pending[3]; // the held first digit of a pair
+    int drawn;          // characters already drawn by the key handler
+    int view_start;     // entry position in column 0: 0, 32, ..., 192
+    int manual_scroll;  // 1 after a scroll button until the next full paint
+    HWND capture;       // the edit field that receives the keystrokes
+    WNDPROC previous;   // its own window procedure
+    HWND dialog;        // the carrying dialog
+};
+
+extern EntryEditor g_editors[kEditorInstances];
+
+// At the carrying dialog's initialisation: makes the capture field, empties the entry and
+// sets ASC mode (radio buttons included) and the first view.
+void entry_setup(HWND dialog, int instance);
+// The editing commands of the carrying dialog, which repaints itself after each.
+void entry_clear(int instance);
+void entry_backspace(int instance);
+void entry_scroll(int instance, bool right);
+// Sets ASC or HEX (dropping a held digit) and tells the user in an information box.
+void entry_set_mode(int instance, bool hex);
+// Gives the keyboard focus to the capture field: after every paint, and on the carrying
+// dialog's focus timer unless auto_foucs_OFF is set (`by_timer`).
+void entry_take_focus(int instance, bool by_timer);
+
+// The editor's whole picture: grid cells, title, mode labels, column numbers and the entry.
+// `list_row_tops` are the tops of the carrying dialog's own list rows, whose empty cells are
+// drawn in the same passes as the grid's.
+void draw_entry_grid(int instance, HDC dc, const int* list_row_tops = nullptr, int list_rows = 0);
+// Empty cells of every row whose top is given: all text rows, then all value rows.
+void draw_cell_rows(HDC dc, const int* row_tops, int rows);
+// One character in grid column `column` of the row at `top`: its text centred (one wide)
+// or from the left edge (two wide), its value below, each opaque on the cell colour. The
+// large view font must be selected.
+void draw_cell(HDC dc, int column, int top, wchar_t c);
+// Column numbers "%03d" of first + i above the row at `numbers_top` (small font selected).
+void draw_column_numbers(HDC dc, int first, int numbers_top, int columns);
+// A text at (x, y): opaque on slot `back_slot`, transparent when it is negative.
+void draw_text_at(HDC dc, int x, int y, const wchar_t* text, int length, int text_slot, int back_slot);
+
+// The cell texts of c; a character at 0x100 or above shows the digits of the byte that goes
+// on the wire for it.
+CellTexts cell_texts(wchar_t c);
+// One byte per character: its own value below 0x100, otherwise its one-byte ANSI form
+// (no best fit; 0 when it has none). Returns count.
+int entry_to_bytes(const wchar_t* chars, int count, uint8_t* bytes);

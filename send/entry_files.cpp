@@ -1,0 +1,77 @@
+#include "send/entry_files.h"
+
+#include "app/app_state.h"
+#include "app/seams.h"
+#include "app/text_table.h"
+#include "send/entry_editor.h"
+
+#include <cwchar>
+#include <vector>
+
+namespace {
+
+constexpr DWORD kTextFileDialogFlags = OFN_FILEMUSTEXIST | OFN_EXTENSIONDIFFERENT; // the same for both forms
+
+void put_unit(std::vector<uint8_t>& out, wchar_t c) {
+    out.push_back(static_cast<uint8_t>(c & 0xFF));
+    out.push_back(static_cast<uint8_t>(c >> 8));
+}
+
+} // namespace
+
+int choose_text_file(HWND owner, wchar_t* path, bool save) {
+    wchar_t title[kTextChars];
+    text_table_lookup(save ? 10 : 11, title);
+    enter_start_directory();
+    wchar_t file[kPathChars] = {};
+    if (!start_dir_path(path[0] ? path : L"temp.txt", file, kPathChars)) file[0] = 0;
+
+    OPENFILENAMEW ofn = {};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = owner;
+    ofn.lpstrFilter = L"TxtFile(*.txt)\0*.txt\0AllFile(*.*)\0*.*\0\0";
+    ofn.lpstrFile = file;
+    ofn.nMaxFile = kPathChars;
+    ofn.lpstrTitle = title;
+    ofn.Flags = kTextFileDialogFlags;
+    if (!show_file_dialog(&ofn, save)) return 1;
+    wmemset(path, 0, kPathChars);
+    wcsncpy(path, file, kPathChars - 1);
+    return 0;
+}
+
+bool save_entries_as_text(HWND owner, const wchar_t* path, const Entry* list, int places) {
+    enter_start_directory();
+    wchar_t name[kPathChars];
+    if (!text_file_name(path, name, kPathChars)) {
+        text_message_box(34, owner, 0, L"CreateFile");
+        return false;
+    }
+    // The whole file is made in memory and written at once.
+    std::vector<uint8_t> bytes = {0xFF, 0xFE};
+    for (int k = 0; k < places && list[k].length > 0; ++k) {
+        for (int i = 0; i < list[k].length; ++i) {
+            const CellTexts cell = cell_texts(list[k].chars[i]);
+            put_unit(bytes, cell.value[0]);
+            put_unit(bytes, cell.value[1]);
+        }
+        put_unit(bytes, L'\r');
+        put_unit(bytes, L'\n');
+    }
+
+    HANDLE file = CreateFileW(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        text_message_box(34, owner, 0, L"CreateFile");
+        return false;
+    }
+    DWORD written = 0;
+    bool whole = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                 written == bytes.size();
+    if (!whole) text_message_box(34, owner, 0, L"FileError"); // a full disk must not pass for a saved file
+    if (!CloseHandle(file)) {
+        show_message_box(owner, name, L"CloseHandle-errer", MB_OK);
+        return false;
+    }
+    return whole;
+}

@@ -1,0 +1,90 @@
+#include "send/entry_text.h"
+
+#include "view/control_names.h"
+
+#include <cwchar>
+#include <cwctype>
+
+void entry_empty(Entry* entry) { entry_assign(entry, nullptr, 0); }
+
+void entry_assign(Entry* entry, const wchar_t* chars, int count) {
+    if (count < 0 || !chars) count = 0;
+    if (count > kEntryChars) count = kEntryChars;
+    for (int i = 0; i < kEntryChars; ++i) entry->chars[i] = i < count ? chars[i] : 0;
+    entry->length = count;
+}
+
+namespace {
+
+wchar_t digit_of(uint32_t half) {
+    wchar_t d = static_cast<wchar_t>(half | 0x30);
+    return d > L'9' ? static_cast<wchar_t>(d + 7) : d;
+}
+
+bool ends_in_txt(const wchar_t* path, size_t length) {
+    if (length < 4) return false;
+    const wchar_t* tail = path + length - 4;
+    return tail[0] == L'.' && std::towlower(tail[1]) == L't' && std::towlower(tail[2]) == L'x' &&
+           std::towlower(tail[3]) == L't';
+}
+
+} // namespace
+
+CellTexts char_cell_texts(uint32_t c) {
+    CellTexts cell = {};
+    if (const wchar_t* name = control_name(c)) {
+        cell.text[0] = name[0];
+        cell.text[1] = name[1];
+        cell.text_length = 2;
+    } else {
+        cell.text[0] = static_cast<wchar_t>(c);
+        cell.text_length = 1;
+    }
+    cell.value[0] = digit_of((c & 0xFFFF) >> 4);
+    cell.value[1] = digit_of(c & 0xF);
+    return cell;
+}
+
+void byte_digits(uint8_t b, wchar_t out[2]) {
+    out[0] = digit_of(b >> 4);
+    out[1] = digit_of(b & 0xF);
+}
+
+uint8_t hex_pair_value(wchar_t first, wchar_t second) {
+    const wchar_t pair[3] = {first, second, 0};
+    return static_cast<uint8_t>(std::wcstol(pair, nullptr, 16) & 0xFF);
+}
+
+void widen_bytes(const uint8_t* bytes, int count, wchar_t* out) {
+    for (int i = 0; i < count; ++i) out[i] = bytes[i];
+}
+
+bool text_file_name(const wchar_t* path, wchar_t* out, size_t out_chars) {
+    size_t length = std::wcslen(path);
+    size_t keep = length; // characters of the path kept before ".txt"
+    bool append = true;
+    if (ends_in_txt(path, length)) {
+        append = false;
+    } else {
+        // Only a dot of the file name itself counts: one in a folder name that happens to
+        // fall within the last four characters would cut the file name away.
+        size_t name_start = length;
+        while (name_start > 0 && path[name_start - 1] != L'\\' && path[name_start - 1] != L'/') --name_start;
+        size_t first = length >= 4 ? length - 4 : 0;
+        if (first < name_start) first = name_start;
+        for (size_t i = first; i < length; ++i)
+            if (path[i] == L'.') {
+                keep = i;
+                break;
+            }
+    }
+    size_t total = keep + (append ? 4 : 0);
+    if (total + 1 > out_chars) {
+        if (out_chars) out[0] = 0;
+        return false;
+    }
+    std::wmemcpy(out, path, keep);
+    if (append) std::wmemcpy(out + keep, L".txt", 4);
+    out[total] = 0;
+    return true;
+}
