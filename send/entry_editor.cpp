@@ -44,14 +44,11 @@ int automatic_view(int length) {
     return view > kMaxViewStart ? kMaxViewStart : view;
 }
 
-void repaint(HWND dialog, const RECT* area) {
-    InvalidateRect(dialog, area, TRUE);
-    UpdateWindow(dialog);
-}
-
-void repaint_band(const EntryEditor& ed, int left, int right) {
+// The band is painted when the key release has been handled whole (one paint for a
+// release that brings many characters).
+void invalidate_band(const EntryEditor& ed, int left, int right) {
     RECT band = {left, kBandTop, right, 2 * glyph_h() + 42};
-    repaint(ed.dialog, &band);
+    InvalidateRect(ed.dialog, &band, TRUE);
 }
 
 void clear_entry(EntryEditor& ed) {
@@ -91,7 +88,8 @@ void draw_change(EntryEditor& ed, HDC dc) {
         // The grid shows another view (a scroll button was used): bring the automatic view
         // back first, so that the new cell lands among the right column numbers.
         ed.view_start = view;
-        repaint_band(ed, kGridLeft, kGridLeft + 128 * w + 2);
+        invalidate_band(ed, kGridLeft, kGridLeft + 128 * w + 2);
+        UpdateWindow(ed.dialog);
     }
     const int col = drawn - view;
     ScopedSelect font(dc, g_metrics.large_font);
@@ -103,9 +101,9 @@ void draw_change(EntryEditor& ed, HDC dc) {
     ed.drawn = ed.length;
     if (held || drawn == 0) return;
     if (q == 0)
-        repaint_band(ed, column_x(ed.length), column_x(ed.length + 1) + 2);
+        invalidate_band(ed, column_x(ed.length), column_x(ed.length + 1) + 2);
     else
-        repaint_band(ed, kGridLeft, kGridLeft + 128 * w + 2);
+        invalidate_band(ed, kGridLeft, kGridLeft + 128 * w + 2);
 }
 
 // Every key release: takes what the field holds, up to the instance's limit, and empties it.
@@ -123,6 +121,7 @@ void take_keys(int instance) {
         ReleaseDC(ed.dialog, dc);
     }
     SetWindowTextW(ed.capture, L"");
+    UpdateWindow(ed.dialog);
 }
 
 int instance_of(HWND field) {
