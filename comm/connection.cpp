@@ -1,9 +1,223 @@
 #include "comm/connection.h"
 
+#include "app/seams.h"
+#include "app/settings.h"
+#include "app/text_table.h"
+#include "comm/ansi_text.h"
+#include "comm/peers.h"
+#include "comm/receive_loops.h"
+#include "comm/socket_errors.h"
+
+#include <cwchar>
+
 Connection g_conn;
 
-bool open_tip_client(HWND) { return false; }
-bool open_tip_server(HWND) { return false; }
-bool open_udp_client(HWND) { return false; }
-bool open_udp_server(HWND) { return false; }
-void close_connection(HWND) {}
+namespace {
+
+constexpr int kBoxChars = 130;        // the longest text an opening or closing shows
+constexpr int kListenBacklog = 3;
+constexpr int kCloseChecks = 6;       // the closing looks at the thread this often...
+constexpr int kCloseCheckMs = 100;    // ...at this interval
+constexpr int kForcedCheck = 5;       // at this check the main socket is closed by force
+constexpr int kPortMax = 65535;
+constexpr int kOctetMax = 255;
+
+void show_number(HWND owner, const wchar_t* format, int number, const wchar_t* caption) {
+    wchar_t text[kBoxChars];
+    swprintf(text, kBoxChars, format, number);
+    show_message_box(owner, text, caption, MB_OK);
+}
+
+bool port_ok(int port) { return port >= 0 && port <= kPortMax; }
+
+bool octets_ok(int a, int b, int c, int d) {
+    for (int o : {a, b, c, d})
+        if (o < 0 || o > kOctetMax) return false;
+    return true;
+}
+
+// Closes the main socket once; a second call finds it closed and has nothing to do, so
+// that a handle number the system may have handed out again is never closed twice.
+bool close_main_socket() {
+    SOCKET s = g_conn.main_socket.exchange(INVALID_SOCKET);
+    return s == INVALID_SOCKET || closesocket(s) != SOCKET_ERROR;
+}
+
+// A step of the opening failed after the socket was made: report it, then undo.
+bool fail_with_socket(SOCKET s, const wchar_t* operation) {
+    report_socket_error(operation, g_conn.owner);
+    if (closesocket(s) == SOCKET_ERROR) report_socket_error(L"closesocket", g_conn.owner);
+    WSACleanup();
+    return false;
+}
+
+bool start_winsock() {
+    int result = WSAStartup(winsock_version(g_settings.wsa_ver), &g_conn.wsa_data);
+    if (result != 0) {
+        show_number(g_conn.owner, L"%d", result, L"WSAStartup_Error");
+        return false;
+    }
+    wchar_t description[kBoxChars];
+    ansi_to_wide(g_conn.wsa_data.szDescription, CP_THREAD_ACP, description, kBoxChars);
+    show_message_box(g_conn.owner, description, L"WSAStartup", MB_OK);
+    return true;
+}
+
+// Where the socket is bound: a server always (to its own address with bind_mode 1, else
+// to every address); a client only with bind_mode 1.
+bool bind_socket(SOCKET s, bool server) {
+    const Settings& st = g_settings;
+    bool own_address = st.bind_mode == 1;
+    if (!server && !own_address) return true;
+    g_conn.client_local = ipv4_address(st.aip_no1, st.aip_no2, st.aip_no3, st.aip_no4, st.aport_no);
+    sockaddr_in& local = server ? g_conn.address : g_conn.client_local;
+    local = own_address ? g_conn.client_local : ipv4_address(0, 0, 0, 0, st.aport_no);
+    return bind(s, reinterpret_cast<const sockaddr*>(&local), sizeof local) != SOCKET_ERROR;
+}
+
+bool open_mode(HWND owner, bool udp, bool server) {
+    g_conn.owner = owner;
+    if (int entry = settings_range_entry(g_settings)) {
+        text_message_box(entry, owner, 0, text_entry(110));
+        return false;
+    }
+    if (!start_winsock()) return false;
+
+    SOCKET s = socket(AF_INET, udp ? SOCK_DGRAM : SOCK_STREAM, 0);
+    if (s == INVALID_SOCKET) {
+        report_socket_error(L"socket", owner);
+        WSACleanup();
+        return false;
+    }
+    if (!bind_socket(s, server)) return fail_with_socket(s, L"bind");
+    if (!udp && server && listen(s, kListenBacklog) == SOCKET_ERROR) return fail_with_socket(s, L"listen");
+    if (!udp && !server) {
+        const Settings& st = g_settings;
+        g_conn.address = ipv4_address(st.ip_no1, st.ip_no2, st.ip_no3, st.ip_no4, st.port_no);
+        if (connect(s, reinterpret_cast<const sockaddr*>(&g_conn.address), sizeof g_conn.address) == SOCKET_ERROR)
+            return fail_with_socket(s, L"connect");
+    }
+    if (!server) show_number(owner, L"Success！ No.%d", static_cast<int>(s), L"LAN connection");
+
+    // The thread looks at the open flag before its first receive, so everything it reads
+    // is in place before it starts.
+    g_peers.peer_flag = kNoPeer;
+    if (udp && server) {
+        std::lock_guard<std::mutex> guard(g_peers.lock);
+        g_peers.sender_count = 0;
+    }
+    g_conn.udp = udp;
+    g_conn.server = server;
+    g_conn.main_socket = s;
+    g_conn.open = 1;
+    LPTHREAD_START_ROUTINE loop = udp ? udp_loop : server ? tip_server_loop : tip_client_loop;
+    g_conn.thread = CreateThread(nullptr, 0, loop, reinterpret_cast<void*>(s), 0, &g_conn.thread_word);
+    if (!g_conn.thread) {
+        g_conn.open = 0;
+        show_number(owner, L"Thread Error No.%d", static_cast<int>(GetLastError()), L"CreateThread");
+        shutdown(s, SD_BOTH);
+        close_main_socket();
+        WSACleanup();
+        return false;
+    }
+    show_message_box(owner, L"Success of thread!", L"LAN connection", MB_OK);
+    return true;
+}
+
+bool thread_has_ended() {
+    DWORD code = 0;
+    if (!GetExitCodeThread(g_conn.thread, &code)) return true; // no thread to wait for
+    g_conn.thread_word = code;
+    return code != STILL_ACTIVE;
+}
+
+// The server's clients go with it: the thread that served them has ended.
+void close_client_slots() {
+    std::lock_guard<std::mutex> guard(g_peers.lock);
+    for (SOCKET& s : g_peers.slots) {
+        if (s != INVALID_SOCKET && s != 0) closesocket(s);
+        s = INVALID_SOCKET;
+    }
+}
+
+} // namespace
+
+uint16_t winsock_version(int wsa_ver) {
+    switch (wsa_ver) {
+    case 1: return MAKEWORD(1, 0);
+    case 2: return MAKEWORD(1, 1);
+    case 4: return MAKEWORD(2, 2);
+    default: return MAKEWORD(2, 0);
+    }
+}
+
+int settings_range_entry(const Settings& st) {
+    bool server = st.ip_mode != 0;
+    bool own_address = st.bind_mode == 1;
+    bool ports = server ? port_ok(st.aport_no) : port_ok(st.port_no) && (!own_address || port_ok(st.aport_no));
+    if (!ports) return 111;
+    bool peer = server || octets_ok(st.ip_no1, st.ip_no2, st.ip_no3, st.ip_no4);
+    bool local = !own_address || octets_ok(st.aip_no1, st.aip_no2, st.aip_no3, st.aip_no4);
+    return peer && local ? 0 : 112;
+}
+
+sockaddr_in ipv4_address(int a, int b, int c, int d, int port) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<u_short>(port));
+    auto* bytes = reinterpret_cast<uint8_t*>(&address.sin_addr);
+    bytes[0] = static_cast<uint8_t>(a);
+    bytes[1] = static_cast<uint8_t>(b);
+    bytes[2] = static_cast<uint8_t>(c);
+    bytes[3] = static_cast<uint8_t>(d);
+    return address;
+}
+
+bool open_tip_client(HWND owner) { return open_mode(owner, false, false); }
+bool open_tip_server(HWND owner) { return open_mode(owner, false, true); }
+bool open_udp_client(HWND owner) { return open_mode(owner, true, false); }
+bool open_udp_server(HWND owner) { return open_mode(owner, true, true); }
+
+void close_connection(HWND owner) {
+    if (!g_conn.thread) return; // nothing was opened
+    g_conn.owner = owner;
+    if (g_peers.peer_flag == kTipClientConnected && text_message_box(22, owner, 1, text_entry(21)) == IDNO) return;
+
+    bool tip_client = !g_conn.udp && !g_conn.server;
+    g_conn.open = 0;
+    for (int attempt = 1;; ++attempt) {
+        SOCKET s = g_conn.main_socket;
+        // The peer learns that we are leaving. The TCP threads look at the open flag at
+        // least every 0.1 s; the UDP thread waits in its receive until the socket is closed.
+        if (s != INVALID_SOCKET && shutdown(s, SD_BOTH) == SOCKET_ERROR && tip_client)
+            report_shutdown_error(kShutdownClient);
+        Sleep(kCloseCheckMs);
+        if (thread_has_ended()) break;
+        if (attempt == kForcedCheck) {
+            show_message_box(owner, L"Error！", L"Forced termination", MB_OK);
+            close_main_socket();
+        }
+        if (attempt == kCloseChecks) {
+            g_conn.open = 1;
+            show_message_box(owner, L"Error！", L"Close failure", MB_OK);
+            return;
+        }
+        if (g_conn.udp) close_main_socket();
+    }
+    CloseHandle(g_conn.thread);
+    g_conn.thread = nullptr;
+    if (!g_conn.udp) {
+        if (!close_main_socket()) {
+            report_socket_error(L"closesocket", owner);
+            return;
+        }
+        if (g_conn.server) close_client_slots();
+    }
+    int result = WSACleanup();
+    if (result != 0) {
+        show_number(owner, L"%d", result, L"WSACleanup");
+        return;
+    }
+    g_peers.peer_flag = kNoPeer;
+    show_message_box(owner, L"Success！", L"LAN disconnect", MB_OK);
+}

@@ -5,9 +5,24 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstdint>
+
+struct Settings;
 
 struct Connection {
     std::atomic<int> open{0}; // 1 while a connection is open; the receive loop runs while it is 1
+    std::atomic<SOCKET> main_socket{INVALID_SOCKET}; // client: connected; TCP server: listening
+    bool udp = false;         // the mode of the connection opened last
+    bool server = false;
+    HANDLE thread = nullptr;  // the receive thread
+    DWORD thread_word = 0;    // its id, later its exit code
+    HWND owner = nullptr;     // owns the message boxes of opening and closing
+    WSADATA wsa_data{};
+    sockaddr_in client_local{}; // a client's own address when bind_mode is 1
+    sockaddr_in address{};      // a client's peer, or a server's own address
+    // Called by a receive thread just before it ends. Only tests set it, to hold a thread
+    // back and see how the closing copes.
+    void (*thread_end_hook)() = nullptr;
 };
 
 extern Connection g_conn;
@@ -19,3 +34,13 @@ bool open_tip_server(HWND owner);
 bool open_udp_client(HWND owner);
 bool open_udp_server(HWND owner);
 void close_connection(HWND owner);
+
+// The Winsock version word that wsa_ver asks for: 1 gives 1.0, 2 gives 1.1, 4 gives 2.2,
+// anything else 2.0.
+uint16_t winsock_version(int wsa_ver);
+// The text table entry that refuses the settings for an opening in the mode they name:
+// 111 for a port outside 0-65535, 112 for an address octet outside 0-255; 0 when the
+// values that the mode uses are all in range.
+int settings_range_entry(const Settings& settings);
+// An IPv4 socket address of the octets a.b.c.d (a is the first byte on the wire) and port.
+sockaddr_in ipv4_address(int a, int b, int c, int d, int port);

@@ -4,13 +4,17 @@
 
 PeerState g_peers;
 
-int connected_client_count() {
-    if (!server_mode()) return 0;
-    std::lock_guard<std::mutex> guard(g_peers.lock);
+int occupied_slots_locked() {
     int count = 0;
     for (SOCKET s : g_peers.slots)
         if (s != INVALID_SOCKET && s != 0) ++count;
     return count;
+}
+
+int connected_client_count() {
+    if (!server_mode()) return 0;
+    std::lock_guard<std::mutex> guard(g_peers.lock);
+    return occupied_slots_locked();
 }
 
 void address_octets(const sockaddr_in& address, uint8_t octets[4]) {

@@ -24,6 +24,7 @@ struct PeerState {
     std::atomic<int> peer_flag{kNoPeer};
     SOCKET slots[kClientSlots];                     // INVALID_SOCKET when free
     sockaddr_in slot_address[kClientSlots];         // each client's address, taken at accept
+    bool slot_failed[kClientSlots];                 // its receive failed: the connection is broken
     sockaddr_in last_accepted;                      // the address of the client accepted last
     int current_slot = 0;
     sockaddr_in last_sender;                        // UDP: source of the newest datagram
@@ -36,5 +37,7 @@ extern PeerState g_peers;
 
 // Server modes: slots holding a socket (neither INVALID_SOCKET nor 0); client modes: 0.
 int connected_client_count();
+// The same count for a caller that holds g_peers.lock.
+int occupied_slots_locked();
 // The four octets (a.b.c.d, a first) of an IPv4 socket address.
 void address_octets(const sockaddr_in& address, uint8_t octets[4]);

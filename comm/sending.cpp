@@ -1,16 +1,76 @@
 #include "comm/sending.h"
 
+#include "app/seams.h"
+#include "app/settings.h"
+#include "comm/connection.h"
+#include "comm/peers.h"
+#include "comm/traffic_buffer.h"
+
+#include <cstring>
+#include <cwchar>
+
+namespace {
+
+int show_send_error(int code) {
+    wchar_t text[32];
+    swprintf(text, 32, L"ERR:%d", code);
+    show_message_box(nullptr, text, L"WSAGetLastError", MB_OK);
+    return code;
+}
+
+int sent_or_error(int result) { return result == SOCKET_ERROR ? WSAGetLastError() : 0; }
+
+int send_to(const sockaddr_in& to, const uint8_t* bytes, int length) {
+    return sent_or_error(sendto(g_conn.main_socket, reinterpret_cast<const char*>(bytes), length, 0,
+                                reinterpret_cast<const sockaddr*>(&to), sizeof to));
+}
+
+} // namespace
+
 int send_bytes(int destination, const uint8_t* bytes, int length) {
-    (void)destination;
-    (void)bytes;
-    (void)length;
-    return 10057;
+    destination = clamp_destination(destination);
+    const char* data = reinterpret_cast<const char*>(bytes);
+    int code;
+    if (!g_conn.udp && !g_conn.server) {
+        code = sent_or_error(send(g_conn.main_socket, data, length, 0));
+    } else if (!g_conn.udp) {
+        // Held across the send so that the receive thread cannot close this client's
+        // socket under it; a free slot makes the send fail.
+        std::lock_guard<std::mutex> guard(g_peers.lock);
+        code = sent_or_error(send(g_peers.slots[destination], data, length, 0));
+    } else if (g_conn.server) {
+        sockaddr_in to;
+        {
+            std::lock_guard<std::mutex> guard(g_peers.lock);
+            to = g_peers.last_sender;
+        }
+        code = send_to(to, bytes, length);
+    } else {
+        // The settings cannot change while connected; they are read afresh all the same.
+        const Settings& st = g_settings;
+        code = send_to(ipv4_address(st.ip_no1, st.ip_no2, st.ip_no3, st.ip_no4, st.port_no), bytes, length);
+    }
+    return code ? show_send_error(code) : 0;
 }
 
 bool send_to_address(int destination, uint8_t octets[4]) {
-    (void)destination;
-    (void)octets;
-    return false;
+    if (!g_conn.server) return false;
+    std::lock_guard<std::mutex> guard(g_peers.lock);
+    address_octets(g_conn.udp ? g_peers.last_sender : g_peers.slot_address[clamp_destination(destination)], octets);
+    return true;
 }
 
-int send_from_macro(int destination, const uint8_t* bytes, int length) { return send_bytes(destination, bytes, length); }
+int send_from_macro(int destination, const uint8_t* bytes, int length) {
+    // The local copy holds kMacroSendBytes; a longer request is refused whole.
+    if (length < 0 || length > kMacroSendBytes) return show_send_error(length < 0 ? WSAEINVAL : WSAEMSGSIZE);
+    uint8_t copy[kMacroSendBytes];
+    if (length > 0) std::memcpy(copy, bytes, static_cast<size_t>(length));
+    destination = clamp_destination(destination);
+    if (int code = send_bytes(destination, copy, length)) return code;
+    uint8_t octets[4];
+    if (send_to_address(destination, octets))
+        traffic_record_packet(kToAddress, octets, 0, kSentByte, copy, length);
+    else
+        traffic_append(kSentByte, copy, length);
+    return 0;
+}

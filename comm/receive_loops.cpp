@@ -1,0 +1,214 @@
+#include "comm/receive_loops.h"
+
+#include "app/seams.h"
+#include "comm/connection.h"
+#include "comm/peers.h"
+#include "comm/socket_errors.h"
+#include "comm/traffic_buffer.h"
+
+#include <cstring>
+
+namespace {
+
+using ReceiveBuffer = uint8_t[kReceiveBlockBytes];
+
+char* as_chars(ReceiveBuffer& buffer) { return reinterpret_cast<char*>(buffer); }
+
+// The macro runner compares against the newest receive buffer.
+void keep_last_received(const ReceiveBuffer& buffer) {
+    std::lock_guard<std::mutex> guard(g_peers.lock);
+    std::memcpy(g_peers.last_received, buffer, kReceiveBlockBytes);
+}
+
+DWORD thread_ends() {
+    if (g_conn.thread_end_hook) g_conn.thread_end_hook();
+    return 0;
+}
+
+// Waits up to 0.5 s for one of the sockets in `set` to become readable, but looks at the
+// open flag every 0.1 s: the closing checks the thread at that pace and must find it ended
+// long before it gives up on it. Neither a shutdown nor a close of the socket is sure to
+// wake a receive that is already waiting, so the TCP loops only receive what is there.
+int wait_readable(fd_set& set) {
+    const fd_set wanted = set;
+    for (int slice = 0; slice < kSelectSlices && connection_is_open(); ++slice) {
+        set = wanted;
+        timeval timeout{0, kSelectSliceUs};
+        int ready = select(0, &set, nullptr, nullptr, &timeout);
+        if (ready != 0) return ready;
+    }
+    FD_ZERO(&set);
+    return 0;
+}
+
+// TCP server -------------------------------------------------------------------------
+
+int lowest_free_slot() {
+    for (int i = 0; i < kClientSlots; ++i)
+        if (g_peers.slots[i] == INVALID_SOCKET) return i;
+    return -1;
+}
+
+void accept_client(SOCKET listening) {
+    int slot = lowest_free_slot();
+    if (slot < 0) {
+        // All slots are taken: the newcomer is let in and sent away at once.
+        SOCKET extra = accept(listening, nullptr, nullptr);
+        if (extra != INVALID_SOCKET) closesocket(extra);
+        return;
+    }
+    g_peers.current_slot = slot;
+    sockaddr_in from{};
+    int length = sizeof from;
+    SOCKET client = accept(listening, reinterpret_cast<sockaddr*>(&from), &length);
+    if (client == INVALID_SOCKET) return; // nobody came in: nothing to record
+    {
+        std::lock_guard<std::mutex> guard(g_peers.lock);
+        g_peers.slots[slot] = client;
+        g_peers.slot_address[slot] = from;
+        g_peers.slot_failed[slot] = false;
+        g_peers.last_accepted = from;
+    }
+    uint8_t octets[4];
+    address_octets(from, octets);
+    traffic_put_address(kClientEvent, octets, 0);
+    g_peers.peer_flag = kTipClientConnected;
+}
+
+void drop_client(int slot, const uint8_t octets[4]) {
+    traffic_put_address(kClientEvent, octets, 10);
+    SOCKET client = g_peers.slots[slot];
+    if (shutdown(client, SD_RECEIVE) == SOCKET_ERROR) report_shutdown_error(kShutdownPeer);
+    bool others;
+    {
+        // Freed before it is closed, so that a send never picks up a closed socket.
+        std::lock_guard<std::mutex> guard(g_peers.lock);
+        g_peers.slots[slot] = INVALID_SOCKET;
+        others = occupied_slots_locked() > 0;
+    }
+    if (closesocket(client) == SOCKET_ERROR) report_socket_error(L"closesocket(CS)", nullptr);
+    if (!others) g_peers.peer_flag = kNoPeer;
+}
+
+void serve_client(int slot, ReceiveBuffer& buffer) {
+    g_peers.current_slot = slot;
+    std::memset(buffer, 0, kReceiveBlockBytes);
+    int got = recv(g_peers.slots[slot], as_chars(buffer), kReceiveChunk, 0);
+    uint8_t octets[4];
+    address_octets(g_peers.slot_address[slot], octets);
+    if (got == 0) {
+        drop_client(slot, octets);
+    } else if (got > 0) {
+        keep_last_received(buffer);
+        traffic_record_packet(kFromAddress, octets, 0, kReceivedByte, buffer, got);
+    } else {
+        // A broken connection stays in its slot until the connection is closed, but it is
+        // not polled again: it would be readable for ever, keep this thread spinning and
+        // hide the clients in the slots above it.
+        std::lock_guard<std::mutex> guard(g_peers.lock);
+        g_peers.slot_failed[slot] = true;
+    }
+}
+
+bool polled(int slot) { return g_peers.slots[slot] != INVALID_SOCKET && !g_peers.slot_failed[slot]; }
+
+} // namespace
+
+DWORD WINAPI tip_client_loop(void*) {
+    ReceiveBuffer buffer;
+    while (connection_is_open()) {
+        SOCKET s = g_conn.main_socket;
+        fd_set readable;
+        FD_ZERO(&readable);
+        FD_SET(s, &readable);
+        int ready = wait_readable(readable);
+        if (ready == 0) continue;
+        std::memset(buffer, 0, sizeof buffer);
+        int got = ready == SOCKET_ERROR ? SOCKET_ERROR : recv(s, as_chars(buffer), kReceiveChunk, 0);
+        if (got == SOCKET_ERROR) {
+            Sleep(kRetryPauseMs);
+            continue;
+        }
+        traffic_append(kReceivedByte, buffer, got); // nothing but the slide check for 0 bytes
+        keep_last_received(buffer);
+        // After the peer has closed every receive returns 0 at once.
+        if (got == 0) Sleep(kRetryPauseMs);
+    }
+    return thread_ends();
+}
+
+DWORD WINAPI tip_server_loop(void* listening_socket) {
+    SOCKET listening = reinterpret_cast<SOCKET>(listening_socket);
+    {
+        std::lock_guard<std::mutex> guard(g_peers.lock);
+        for (int i = 0; i < kClientSlots; ++i) {
+            g_peers.slots[i] = INVALID_SOCKET;
+            g_peers.slot_failed[i] = false;
+        }
+    }
+    ReceiveBuffer buffer;
+    while (connection_is_open()) {
+        fd_set readable;
+        FD_ZERO(&readable);
+        FD_SET(listening, &readable);
+        for (int i = 0; i < kClientSlots; ++i)
+            if (polled(i)) FD_SET(g_peers.slots[i], &readable);
+        int ready = wait_readable(readable);
+        if (ready == SOCKET_ERROR) {
+            show_message_box(nullptr, L"Failed in execution of select.", L"select_Error", MB_OK);
+            break;
+        }
+        if (ready == 0) continue;
+        // One socket per pass: a newcomer first, else the lowest slot with data.
+        if (FD_ISSET(listening, &readable)) {
+            accept_client(listening);
+            continue;
+        }
+        for (int i = 0; i < kClientSlots; ++i) {
+            if (polled(i) && FD_ISSET(g_peers.slots[i], &readable)) {
+                serve_client(i, buffer);
+                break;
+            }
+        }
+    }
+    return thread_ends();
+}
+
+DWORD WINAPI udp_loop(void*) {
+    const bool server = g_conn.server;
+    ReceiveBuffer buffer;
+    while (connection_is_open()) {
+        std::memset(buffer, 0, sizeof buffer);
+        sockaddr_in from{};
+        int length = sizeof from;
+        int got = recvfrom(g_conn.main_socket, as_chars(buffer), kReceiveChunk, 0, reinterpret_cast<sockaddr*>(&from),
+                           &length);
+        if (got == SOCKET_ERROR) {
+            // A datagram longer than the buffer still shows what the buffer holds.
+            if (WSAGetLastError() == WSAEMSGSIZE) {
+                got = kReceiveChunk;
+            } else {
+                // An unbound client's receive fails at once until its first send binds it.
+                Sleep(kRetryPauseMs);
+                continue;
+            }
+        }
+        uint8_t octets[4];
+        address_octets(from, octets);
+        {
+            std::lock_guard<std::mutex> guard(g_peers.lock);
+            std::memcpy(g_peers.last_received, buffer, kReceiveBlockBytes);
+            g_peers.last_sender = from;
+            // A full list keeps the first twenty senders.
+            if (server && g_peers.sender_count < kSenderListSize)
+                g_peers.senders[g_peers.sender_count++] = from.sin_addr.s_addr;
+        }
+        if (server) {
+            g_peers.peer_flag = kUdpSenderHeard;
+            traffic_record_packet(kFromAddress, octets, 10, kReceivedByte, buffer, got);
+        } else {
+            traffic_append(kReceivedByte, buffer, got);
+        }
+    }
+    return thread_ends();
+}
