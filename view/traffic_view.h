@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <cstdint>
 
+#include "view/dump_painter.h"
+
 struct ViewState {
     int follow_end = 1;       // 1: show the newest records; 0: show from view_top
     int view_top = 0;         // first record shown when not following the end
@@ -15,6 +17,12 @@ struct ViewState {
     int cursor_line = 0;
     int records_per_line = 0; // grid of the last complete drawing
     int lines_on_screen = 0;
+    int client_width = 0;     // of the last complete drawing: the bands end 6 pixels short of it
+    POINT gap_high = {0, 0};  // middle-row places of the newest trailer's digit cells; 0: none
+    POINT gap_low = {0, 0};
+    int shown_gap = 0;        // trailer (kind-4 record) whose digits the places show; -1: gone
+    EndMark end_mark;
+    wchar_t end_mark_text[4] = L"EOF";
 };
 
 extern ViewState g_view;
@@ -26,3 +34,9 @@ void draw_view(HDC dc);            // the complete drawing (WM_PAINT)
 void append_to_view();             // records added since the last drawing (timer)
 void refresh_running_gap(int flag);
 void reset_view();
+
+// The same on a given context: the complete drawing for a client area of width x height,
+// and the timer's drawing on the grid of the last complete drawing.
+void draw_view_sized(HDC dc, int width, int height);
+void append_to_view_on(HDC dc);
+void refresh_running_gap_on(HDC dc, int flag);
