@@ -3,7 +3,7 @@
 
 TARVIK_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 TARVIK_PACKAGES="cmake ninja-build python3 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
-mingw-w64-x86-64-dev wine wine64 xvfb xauth imagemagick fonts-wqy-microhei googletest"
+mingw-w64-x86-64-dev wine wine64 xvfb xauth imagemagick fonts-wine fonts-wqy-microhei googletest"
 
 # Installs what is missing (as root), or says the exact line to run.
 ensure_packages() {
@@ -37,7 +37,7 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
 # A private Wine prefix in $1, made once and set up for quick, quiet, unattended runs.
-PREFIX_VERSION=3
+PREFIX_VERSION=5
 prepare_wine_prefix() {
     export WINEPREFIX=$1
     if [ "$(cat "$WINEPREFIX/.tarvik-prefix" 2>/dev/null)" = "$PREFIX_VERSION" ]; then return 0; fi
@@ -50,10 +50,15 @@ prepare_wine_prefix() {
     "$TARVIK_ROOT/scripts/wine-emulator" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f </dev/null >/dev/null 2>&1
     # Japanese, Korean and Chinese glyphs come from the CJK font wherever a Latin font lacks them.
     local cjk='wqy-microhei.ttc,WenQuanYi Micro Hei'
-    for face in Tahoma 'MS Shell Dlg' 'MS Shell Dlg 2' 'Microsoft Sans Serif' 'MS Sans Serif' 'Segoe UI' Arial; do
+    for face in Tahoma 'Tahoma Bold' 'MS Shell Dlg' 'MS Shell Dlg 2' 'Microsoft Sans Serif' 'MS Sans Serif' 'Segoe UI' Arial; do
         "$TARVIK_ROOT/scripts/wine-emulator" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v "$face" \
             /t REG_MULTI_SZ /d "$cjk" /f </dev/null >/dev/null 2>&1
     done
+    # Wine's own fonts (Tahoma for dialogs, Marlett for the frame buttons) are not found by
+    # this Wine build on its own: they go into the prefix's font folder.
+    if [ -d /usr/share/wine/fonts ]; then
+        cp -f /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+    fi
     wineserver -w
     echo "$PREFIX_VERSION" > "$WINEPREFIX/.tarvik-prefix"
 }

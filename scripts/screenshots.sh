@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Takes screenshots of program scenes under Xvfb into docs/<scene>.png.
+# Usage: scripts/screenshots.sh scene...   (scenes: see tests/screens.cpp)
+set -euo pipefail
+source "$(dirname "$0")/common.sh"
+
+if [ "${1:-}" != --inside ]; then
+    ensure_packages
+    BUILD=${TARVIK_BUILD:-$TARVIK_ROOT/build}
+    build_tarvik "$BUILD"
+    prepare_wine_prefix "$BUILD/wineprefix"
+    exec xvfb-run -a -s "-screen 0 1600x1000x24 -nolisten tcp" "$0" --inside "$BUILD" "$@"
+fi
+
+BUILD=$2; shift 2
+export WINEPREFIX=$BUILD/wineprefix
+export TARVIK_SOURCE_DIR=$TARVIK_ROOT
+start_wine
+trap stop_wine EXIT
+for scene in "$@"; do
+    hs=$(mktemp -d)
+    "$TARVIK_ROOT/scripts/wine-emulator" "$BUILD/tests/tarvik_screens.exe" "$scene" "Z:${hs//\//\\}" &
+    pid=$!
+    for _ in $(seq 1 300); do [ -s "$hs/ready" ] && break; sleep 0.1; done
+    if [ -s "$hs/ready" ]; then
+        sleep 0.5
+        read -r x y w h < "$hs/ready" || true
+        import -window root -crop "${w}x${h}+${x}+${y}" +repage "$TARVIK_ROOT/docs/$scene.png"
+        echo "docs/$scene.png (${w}x${h})"
+    else
+        echo "scene $scene did not come up" >&2
+    fi
+    touch "$hs/done"
+    wait "$pid" || true
+    rm -rf "$hs"
+done

@@ -1,0 +1,105 @@
+// Shows one scene of the program for a screenshot taken from outside (scripts/screenshots.sh).
+// Usage: tarvik_screens <scene> <handshake folder>
+// When the scene stands, the program writes "<x> <y> <width> <height>" of the window to
+// photograph into <folder>\ready, then waits (at most 30 s) for <folder>\done and ends.
+#include "app/app_state.h"
+#include "app/language_dialog.h"
+#include "app/seams.h"
+#include "app/settings.h"
+#include "app/text_table.h"
+#include "harness.h"
+
+#include <cstdio>
+#include <functional>
+#include <map>
+#include <string>
+
+namespace {
+
+std::wstring g_handshake;
+DWORD g_deadline = 0;
+
+std::wstring widen(const char* text) {
+    std::wstring out;
+    for (; *text; ++text) out += static_cast<wchar_t>(*text);
+    return out;
+}
+
+void announce(HWND window) {
+    RECT rc;
+    GetWindowRect(window, &rc);
+    char text[64];
+    int n = std::snprintf(text, sizeof text, "%ld %ld %ld %ld", rc.left, rc.top, rc.right - rc.left,
+                          rc.bottom - rc.top);
+    harness::write_file(g_handshake + L"\\ready", std::vector<uint8_t>(text, text + n));
+}
+
+bool photographed() { return harness::file_exists(g_handshake + L"\\done") || GetTickCount() > g_deadline; }
+
+// Inside a modal dialog or message box: announce it, then close it once photographed.
+void hold_then(HWND dialog, std::function<void(HWND)> close) {
+    static std::function<void(HWND)> s_close;
+    static HWND s_dialog;
+    s_close = std::move(close);
+    s_dialog = dialog;
+    SetForegroundWindow(dialog);
+    UpdateWindow(dialog);
+    announce(dialog);
+    SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR id, DWORD) {
+        if (!photographed()) return;
+        KillTimer(nullptr, id);
+        s_close(s_dialog);
+    });
+}
+
+// Loads the shipped text table into a fresh start directory and picks the language.
+void prepare(int language) {
+    std::vector<uint8_t> table = harness::read_file(harness::source_file("data/Tarvik_char2.ini"));
+    harness::write_file(L"Tarvik_char2.ini", table);
+    g_settings.moji_type = language;
+}
+
+int scene_message_box(int language) {
+    HWND window = harness::create_main_window();
+    g_settings.moji_type = language;
+    harness::drive_modal([&] { text_message_box(22, window, 1, text_entry(21)); },
+                         [](HWND box) { hold_then(box, [](HWND b) { PostMessageW(b, WM_COMMAND, IDNO, 0); }); },
+                         10000);
+    harness::destroy_main_window(window);
+    return 0;
+}
+
+int scene_language(int language) {
+    HWND window = harness::create_main_window();
+    g_settings.moji_type = language;
+    harness::drive_modal([&] { run_language_dialog(window); },
+                         [](HWND d) { hold_then(d, [](HWND x) { PostMessageW(x, WM_CLOSE, 0, 0); }); }, 10000);
+    harness::destroy_main_window(window);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: tarvik_screens <scene> <handshake folder>\n");
+        return 2;
+    }
+    std::string scene = argv[1];
+    g_handshake = widen(argv[2]);
+    g_deadline = GetTickCount() + 30000;
+    harness::TempStartDir dir;
+
+    const std::map<std::string, std::function<int()>> scenes = {
+        {"message-ja", [] { prepare(0); return scene_message_box(0); }},
+        {"message-ko", [] { prepare(2); return scene_message_box(2); }},
+        {"message-zh", [] { prepare(3); return scene_message_box(3); }},
+        {"language-ja", [] { prepare(0); return scene_language(0); }},
+    };
+    auto it = scenes.find(scene);
+    if (it == scenes.end()) {
+        std::fprintf(stderr, "unknown scene %s\n", scene.c_str());
+        return 2;
+    }
+    return it->second();
+}
