@@ -3,6 +3,9 @@
 // typed into it.
 #include "harness.h"
 
+#include <winsock2.h>
+#include <ws2tcpip.h>
+
 #include "app/settings.h"
 #include "app/text_table.h"
 #include "comm/connection.h"
@@ -196,6 +199,7 @@ TEST_F(ConnectionSettings, EnablingFollowsModeAndBinding) {
         {1, 0, false, true, false}, // server, Auto: only the local port
         {0, 1, true, true, true},   // client, Valid: everything
         {1, 1, true, true, false},  // server, Valid: the local address and port
+        {2, 5, true, true, false},  // odd values from the file: as the radios show them
     };
     for (const Case& c : from_settings) {
         g_settings.ip_mode = c.ip_mode;
@@ -294,6 +298,114 @@ TEST_F(ConnectionSettings, OnlyOkStoresAndTheAdBoxStartsClearEveryTime) {
     EXPECT_EQ(g_settings.port_no, 1050);
     EXPECT_EQ(edit_and(WM_COMMAND, MAKEWPARAM(IDC_CS_OK, BN_CLICKED)), IDC_CS_OK);
     EXPECT_EQ(g_settings.port_no, 4001);
+}
+
+// ---- opening a connection with what was typed ------------------------------------------
+
+// A TIP listener on 127.0.0.1 below port 34464, so that the port plus 65536 still fits the
+// five characters of the port field: a connection that wrapped it round would reach here.
+class LoopbackListener {
+public:
+    LoopbackListener() {
+        WSADATA data;
+        started_ = WSAStartup(MAKEWORD(2, 2), &data) == 0;
+        for (int candidate = 20000; started_ && candidate < 20000 + 10 * 50; candidate += 10) {
+            SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+            sockaddr_in addr = {};
+            addr.sin_family = AF_INET;
+            addr.sin_port = htons(static_cast<u_short>(candidate));
+            addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+            if (bind(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 && listen(s, 2) == 0) {
+                socket_ = s;
+                port_ = candidate;
+                return;
+            }
+            closesocket(s);
+        }
+    }
+    ~LoopbackListener() {
+        if (accepted_ != INVALID_SOCKET) closesocket(accepted_);
+        if (socket_ != INVALID_SOCKET) closesocket(socket_);
+        if (started_) WSACleanup();
+    }
+    int port() const { return port_; }
+    // True when a client connected within the time.
+    bool accept_within(int ms) {
+        fd_set readable;
+        FD_ZERO(&readable);
+        FD_SET(socket_, &readable);
+        timeval wait = {ms / 1000, (ms % 1000) * 1000};
+        if (select(0, &readable, nullptr, nullptr, &wait) != 1) return false;
+        accepted_ = accept(socket_, nullptr, nullptr);
+        return accepted_ != INVALID_SOCKET;
+    }
+
+private:
+    bool started_ = false;
+    SOCKET socket_ = INVALID_SOCKET;
+    SOCKET accepted_ = INVALID_SOCKET;
+    int port_ = 0;
+};
+
+class ConnectionSettingsOpening : public ConnectionSettings {
+protected:
+    void TearDown() override {
+        if (connection_is_open()) SendMessageW(window, WM_COMMAND, IDM_CLOSE, 0);
+        ConnectionSettings::TearDown();
+    }
+
+    // A TIP client with "Auto" to the peer typed here, through the menu command and OK.
+    void set_tip_client(const wchar_t* octets[4], const std::wstring& port) {
+        ASSERT_TRUE(harness::drive_modal([&] { SendMessageW(window, WM_COMMAND, IDM_CONNECTION_SETTINGS, 0); },
+                                         [&](HWND d) {
+                                             click(d, IDC_CS_CLIENT);
+                                             click(d, IDC_CS_TIP);
+                                             click(d, IDC_CS_BIND_AUTO);
+                                             for (int i = 0; i < 4; ++i) type_text(d, kPeerOctets[i], octets[i]);
+                                             type_text(d, IDC_CS_PEER_PORT, port);
+                                             click(d, IDC_CS_OK);
+                                         }));
+    }
+
+    bool box_shown(int entry) {
+        for (const harness::ShownBox& box : harness::shown_boxes())
+            if (box.text == text_entry(entry) && box.caption == text_entry(110)) return true;
+        return false;
+    }
+
+    LoopbackListener listener;
+};
+
+TEST_F(ConnectionSettingsOpening, TipClientConnectsToThePeerTyped) {
+    ASSERT_NE(listener.port(), 0);
+    const wchar_t* loopback[4] = {L"127", L"0", L"0", L"1"};
+    set_tip_client(loopback, std::to_wstring(listener.port()));
+    SendMessageW(window, WM_COMMAND, IDM_OPEN, 0);
+    EXPECT_TRUE(connection_is_open());
+    EXPECT_TRUE(listener.accept_within(3000));
+}
+
+TEST_F(ConnectionSettingsOpening, OutOfRangeValuesTypedAreRefusedNotWrappedRound) {
+    ASSERT_NE(listener.port(), 0);
+    struct Case {
+        const wchar_t* octets[4];
+        std::wstring port;
+        int entry;
+    };
+    const Case cases[] = {
+        {{L"127", L"0", L"0", L"1"}, std::to_wstring(listener.port() + 65536), 111},
+        {{L"127", L"0", L"0", L"257"}, std::to_wstring(listener.port()), 112},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.entry);
+        harness::clear_shown_boxes();
+        const wchar_t* octets[4] = {c.octets[0], c.octets[1], c.octets[2], c.octets[3]};
+        set_tip_client(octets, c.port);
+        SendMessageW(window, WM_COMMAND, IDM_OPEN, 0);
+        EXPECT_FALSE(connection_is_open());
+        EXPECT_TRUE(box_shown(c.entry));
+        EXPECT_FALSE(listener.accept_within(300));
+    }
 }
 
 } // namespace
