@@ -1,0 +1,134 @@
+// How long the dump takes to draw in the real main window: one timer tick after 1, 1,000
+// and 100,000 new records (the cost must stop growing once the new records fill the
+// screen), and one complete paint of a full 1300 x 900 client area.
+#include "app/main_window.h"
+#include "comm/traffic_buffer.h"
+#include "view/traffic_view.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+constexpr int kClientWidth = 1300;
+constexpr int kClientHeight = 900;
+constexpr int kRounds = 25;
+
+// Traffic as it comes: packets of 1 to 64 bytes each way with their trailers, and now and
+// then a client's connect event.
+std::vector<TrafficRecord> make_traffic(int count) {
+    std::vector<TrafficRecord> records;
+    records.reserve(count + 80);
+    uint32_t state = 12345;
+    while (static_cast<int>(records.size()) < count) {
+        state = state * 1103515245u + 12345u;
+        const uint8_t kind = (state >> 24) & 1 ? kSentByte : kReceivedByte;
+        const int length = 1 + static_cast<int>((state >> 16) % 64);
+        if ((state >> 8) % 13 == 0)
+            for (int i = 0; i < 4; ++i) records.push_back({kClientEvent, 0, uint8_t(i + 1), 0, uint8_t(127 * (i == 0) + (i == 3)), {}});
+        for (int i = 0; i < length; ++i) records.push_back({kind, 0, uint8_t(state + i * 31), 0, uint8_t(i), {}});
+        records.push_back({kGapMark, 0, 't', '=', 0, {}});
+        records.push_back({kGapHigh, 0, '0', '1', 0, {}});
+        records.push_back({kGapLow, 0, '2', '3', 0, {}});
+    }
+    records.resize(count);
+    return records;
+}
+
+double now_ms() {
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+void pump() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+void paint_now(HWND window) {
+    InvalidateRect(window, nullptr, TRUE);
+    UpdateWindow(window);
+    GdiFlush();
+}
+
+struct Figures {
+    double median, low, high;
+};
+
+Figures summarise(std::vector<double> times) {
+    std::sort(times.begin(), times.end());
+    return {times[times.size() / 2], times.front(), times.back()};
+}
+
+void report(const char* what, Figures f) {
+    std::printf("%-44s median %8.3f ms   min %8.3f ms   max %8.3f ms\n", what, f.median, f.low, f.high);
+}
+
+} // namespace
+
+int main() {
+    // The program's files (settings, colours) go to a folder of their own.
+    wchar_t dir[MAX_PATH];
+    GetTempPathW(MAX_PATH, dir);
+    wcscat(dir, L"tarvik_bench_view");
+    CreateDirectoryW(dir, nullptr);
+    SetCurrentDirectoryW(dir);
+
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    if (!register_main_window_class(instance)) return 1;
+    HWND window = create_main_window(instance);
+    if (!window) return 1;
+    RECT frame = {0, 0, kClientWidth, kClientHeight};
+    AdjustWindowRect(&frame, WS_OVERLAPPEDWINDOW, GetMenu(window) != nullptr);
+    SetWindowPos(window, HWND_TOP, 0, 0, frame.right - frame.left, frame.bottom - frame.top, SWP_SHOWWINDOW);
+    pump();
+    RECT client;
+    GetClientRect(window, &client);
+
+    const int base = 20000;
+    const std::vector<TrafficRecord> traffic = make_traffic(base + 100000);
+    g_view.follow_end = 1;
+
+    std::printf("client area %ld x %ld, grid %d cells x %d lines\n", client.right, client.bottom,
+                g_view.records_per_line, g_view.lines_on_screen);
+    for (int fresh : {1, 10, 1000, 10000, 100000}) {
+        std::vector<double> times;
+        for (int round = 0; round < kRounds; ++round) {
+            traffic_replace(traffic.data(), base);
+            paint_now(window); // everything up to the base is on the screen
+            traffic_replace(traffic.data(), base + fresh);
+            double start = now_ms();
+            append_to_view();
+            GdiFlush();
+            times.push_back(now_ms() - start);
+        }
+        char what[64];
+        std::snprintf(what, sizeof what, "timer tick after %d new record%s", fresh, fresh == 1 ? "" : "s");
+        report(what, summarise(times));
+    }
+
+    std::vector<double> times;
+    traffic_replace(traffic.data(), base + 100000);
+    for (int round = 0; round < kRounds; ++round) {
+        double start = now_ms();
+        paint_now(window);
+        times.push_back(now_ms() - start);
+    }
+    report("complete paint of the full window", summarise(times));
+
+    DestroyWindow(window);
+    pump();
+    return 0;
+}
