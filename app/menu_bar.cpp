@@ -1,8 +1,21 @@
 #include "app/menu_bar.h"
 
+#include "app/app_state.h"
+#include "app/main_commands.h"
+#include "app/text_table.h"
+#include "app/toolbar.h"
 #include "res/resource.h"
 
+MenuBar g_menu_bar;
+
 namespace {
+
+// The bar's titles are entries 200-206; the items of popup p are entries 210 + 10 p onward,
+// in the order of the command table.
+constexpr int kFirstTitleEntry = 200;
+constexpr int kFirstItemEntry = 210;
+constexpr int kSeparatorAfterPopup = 1; // the view popup ends with a separator
+constexpr int kTile = 16;
 
 // Available only without a connection: repaint, the scroll commands, the connection
 // settings, open and the environment settings.
@@ -11,11 +24,82 @@ const int kIdleOnly[] = {IDM_REPAINT,      IDM_SCROLL_END,          IDM_SCROLL_S
 // Available only with a connection: the three send tools and close.
 const int kConnectedOnly[] = {IDM_INPUT_SEND, IDM_PRESET_SEND, IDM_MACRO, IDM_CLOSE};
 
+int popup_of(const CommandInfo& command) { return (command.tooltip_entry - kFirstItemEntry) / 10; }
+
+// Cuts the 26 tiles of the light strip into bitmaps that the window's display can draw.
+void cut_images(HWND window) {
+    HBITMAP strip = static_cast<HBITMAP>(LoadImageW(app_instance(), MAKEINTRESOURCEW(IDB_TOOLBAR_LIGHT),
+                                                    IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    if (!strip) return;
+    HDC screen = GetDC(window);
+    HDC from = CreateCompatibleDC(screen);
+    HDC to = CreateCompatibleDC(screen);
+    HGDIOBJ old_from = SelectObject(from, strip);
+    HGDIOBJ old_to = GetCurrentObject(to, OBJ_BITMAP);
+    for (int i = 0; i < kMenuImages; ++i) {
+        HBITMAP tile = CreateCompatibleBitmap(screen, kTile, kTile);
+        if (!tile) continue;
+        SelectObject(to, tile);
+        BitBlt(to, 0, 0, kTile, kTile, from, kTile * i, 0, SRCCOPY);
+        SelectObject(to, old_to);
+        g_menu_bar.images[i] = tile;
+    }
+    SelectObject(from, old_from);
+    DeleteDC(to);
+    DeleteDC(from);
+    ReleaseDC(window, screen);
+    DeleteObject(strip);
+}
+
+void insert_text_item(HMENU menu, UINT position, UINT mask, MENUITEMINFOW* info, int entry) {
+    wchar_t text[kTextChars];
+    text_table_lookup(entry, text);
+    info->cbSize = sizeof *info;
+    info->fMask = mask | MIIM_TYPE;
+    info->fType = MFT_STRING;
+    info->dwTypeData = text;
+    InsertMenuItemW(menu, position, TRUE, info);
+}
+
 } // namespace
 
-void build_menu(HWND window) { (void)window; }
+void build_menu(HWND window) {
+    if (g_menu_bar.bar) destroy_menu();
+    g_menu_bar.window = window;
+    g_menu_bar.bar = CreateMenu();
+    for (HMENU& popup : g_menu_bar.popups) popup = CreatePopupMenu();
 
-void destroy_menu() {}
+    for (int p = 0; p < kMenuPopups; ++p) {
+        MENUITEMINFOW info = {};
+        info.hSubMenu = g_menu_bar.popups[p];
+        insert_text_item(g_menu_bar.bar, p, MIIM_SUBMENU, &info, kFirstTitleEntry + p);
+    }
+
+    cut_images(window);
+    for (const CommandInfo& command : kCommands) {
+        HMENU popup = g_menu_bar.popups[popup_of(command)];
+        int image = toolbar_image_of(command.toolbar_id);
+        MENUITEMINFOW info = {};
+        info.wID = command.menu_id;
+        info.hbmpChecked = info.hbmpUnchecked = image >= 0 ? g_menu_bar.images[image] : nullptr;
+        insert_text_item(popup, GetMenuItemCount(popup), MIIM_ID | MIIM_CHECKMARKS, &info, command.tooltip_entry);
+    }
+    AppendMenuW(g_menu_bar.popups[kSeparatorAfterPopup], MF_SEPARATOR, 0, nullptr);
+
+    SetMenu(window, g_menu_bar.bar);
+    DrawMenuBar(window);
+}
+
+void destroy_menu() {
+    if (g_menu_bar.bar) {
+        if (IsWindow(g_menu_bar.window) && GetMenu(g_menu_bar.window) == g_menu_bar.bar)
+            SetMenu(g_menu_bar.window, nullptr);
+        DestroyMenu(g_menu_bar.bar); // takes its popups with it
+    }
+    for (HBITMAP image : g_menu_bar.images)
+        if (image) DeleteObject(image);
+    g_menu_bar = MenuBar();
+}
 
 void apply_menu_enabling(HMENU menu, bool connection_open) {
     for (int id : kIdleOnly) EnableMenuItem(menu, id, MF_BYCOMMAND | (connection_open ? MF_GRAYED : MF_ENABLED));
