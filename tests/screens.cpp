@@ -8,6 +8,8 @@
 #include "app/settings.h"
 #include "app/text_table.h"
 #include "harness.h"
+#include "support_bar_scenes.h"
+#include "support_view_scenes.h"
 
 #include <cstdio>
 #include <functional>
@@ -78,6 +80,17 @@ int scene_language(int language) {
     return 0;
 }
 
+// Announces a main window and keeps it alive until it has been photographed.
+void pose(HWND window) {
+    SetForegroundWindow(window);
+    UpdateWindow(window);
+    announce(window);
+    while (!photographed()) {
+        harness::pump_messages(1);
+        Sleep(20);
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -95,6 +108,10 @@ int main(int argc, char** argv) {
         {"message-ko", [] { prepare(2); return scene_message_box(2); }},
         {"message-zh", [] { prepare(3); return scene_message_box(3); }},
         {"language-ja", [] { prepare(0); return scene_language(0); }},
+        {"main_window_light", [] { return scene_bars(false, announce, photographed); }},
+        {"main_window_dark", [] { return scene_bars(true, announce, photographed); }},
+        {"live-light", [] { return scene_live_traffic(false, pose); }},
+        {"live-dark", [] { return scene_live_traffic(true, pose); }},
     };
     auto it = scenes.find(scene);
     if (it == scenes.end()) {
