@@ -1,5 +1,7 @@
 #include "support_input.h"
 
+#include "app/settings.h"
+#include "harness.h"
 #include "look/colours.h"
 #include "send/entry_editor.h"
 #include "view/view_metrics.h"
@@ -123,6 +125,14 @@ Picture expected_cell(const RECT& cell, COLORREF back, const std::wstring& text,
     TextOutW(canvas.dc(), box.left, box.top, text, 3);
     SelectObject(canvas.dc(), old);
     return shows(picture, box, canvas.picture());
+}
+
+HWND open_main_window(const std::wstring& dir) {
+    harness::install_seams();
+    harness::write_file(dir + L"\\Tarvik_char2.ini", harness::read_file(harness::source_file("data/Tarvik_char2.ini")));
+    HWND window = harness::create_main_window();
+    g_settings.moji_type = 1;
+    return window;
 }
 
 void release_keys(HWND field, const std::wstring& text) {

@@ -53,6 +53,9 @@ Picture expected_cell(const RECT& cell, COLORREF back, const std::wstring& text,
 // The column numbers ("%03d" of first + i) above a row, in the small font, transparent.
 ::testing::AssertionResult shows_number(const Picture& picture, int column, int numbers_top, int number);
 
+// Recording seams, the shipped text table in `dir` and the real main window, English texts.
+HWND open_main_window(const std::wstring& dir);
+
 // As a keyboard leaves it: the field holds `text`, then a key is released.
 void release_keys(HWND field, const std::wstring& text);
 

@@ -113,12 +113,8 @@ INT_PTR CALLBACK host_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lpar
 class Editor : public ::testing::Test {
 protected:
     void SetUp() override {
-        harness::install_seams();
-        harness::write_file(dir.file(L"Tarvik_char2.ini"),
-                            harness::read_file(harness::source_file("data/Tarvik_char2.ini")));
-        main = harness::create_main_window();
+        main = open_main_window(dir.path());
         ASSERT_NE(main, nullptr);
-        g_settings.moji_type = 1;
     }
     void TearDown() override {
         if (host) DestroyWindow(host);

@@ -85,12 +85,8 @@ protected:
     void SetUp() override {
         WSADATA data;
         WSAStartup(MAKEWORD(2, 2), &data);
-        harness::install_seams();
-        harness::write_file(dir.file(L"Tarvik_char2.ini"),
-                            harness::read_file(harness::source_file("data/Tarvik_char2.ini")));
-        main = harness::create_main_window();
+        main = open_main_window(dir.path());
         ASSERT_NE(main, nullptr);
-        g_settings.moji_type = 1;
         g_settings.ip_mode = 0;
         g_settings.tipudp_mode = 0;
         g_settings.bind_mode = 0;
