@@ -8,6 +8,7 @@
 #include "comm/connection.h"
 #include "comm/traffic_buffer.h"
 #include "harness.h"
+#include "support_bars.h"
 #include "look/dark_mode.h"
 #include "res/resource.h"
 #include "view/traffic_view.h"
@@ -18,7 +19,6 @@
 
 namespace {
 
-constexpr int kScenePort = 47815;
 constexpr DWORD kSceneLimitMs = 40000;
 
 // Pumps messages for a while (the refresh timer draws, tooltips come up).
@@ -39,12 +39,12 @@ void fill_closed_traffic() {
 }
 
 // Datagrams from a socket of our own to the server that the scene opened.
-void send_datagrams() {
+void send_datagrams(int port) {
     SOCKET s = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
     if (s == INVALID_SOCKET) return;
     sockaddr_in to = {};
     to.sin_family = AF_INET;
-    to.sin_port = htons(kScenePort);
+    to.sin_port = htons(static_cast<u_short>(port));
     to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     const char* packets[] = {"TEMP=21.5C\r\n", "HUMIDITY=48%\r\n", "\x01\x02STATUS OK\x03"};
     for (const char* p : packets) {
@@ -120,16 +120,9 @@ int scene_bars(bool dark, const std::function<void(HWND)>& announce, const std::
         settle(300);
         pose_with_menu(window, announce, photographed);
     } else {
-        g_settings.tipudp_mode = 1;
-        g_settings.ip_mode = 1;
-        g_settings.bind_mode = 1;
-        g_settings.aip_no1 = 127;
-        g_settings.aip_no2 = 0;
-        g_settings.aip_no3 = 0;
-        g_settings.aip_no4 = 1;
-        g_settings.aport_no = kScenePort;
+        bars_test::use_loopback_udp_server(bars_test::free_udp_port());
         SendMessageW(window, WM_COMMAND, IDM_OPEN, 0);
-        if (connection_is_open()) send_datagrams();
+        if (connection_is_open()) send_datagrams(g_settings.aport_no);
         settle(800);
         pose_with_tooltip(window, announce, photographed);
         if (connection_is_open()) SendMessageW(window, WM_COMMAND, IDM_CLOSE, 0);

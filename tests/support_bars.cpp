@@ -1,5 +1,7 @@
 #include "support_bars.h"
 
+#include <winsock2.h>
+
 #include "app/settings.h"
 #include "comm/connection.h"
 #include "harness.h"
@@ -26,34 +28,45 @@ void close_main_window(HWND window) {
     g_settings = Settings();
 }
 
-Surface::Surface(int width, int height, COLORREF fill) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    dc_ = CreateCompatibleDC(nullptr);
-    bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    old_ = SelectObject(dc_, bitmap_);
-    HBRUSH brush = CreateSolidBrush(fill);
-    RECT rc = {0, 0, width, height};
-    FillRect(dc_, &rc, brush);
-    DeleteObject(brush);
+int free_udp_port() {
+    WSADATA data;
+    if (WSAStartup(MAKEWORD(2, 2), &data) != 0) return 0;
+    int port = 0;
+    SOCKET s = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+    sockaddr_in at = {};
+    at.sin_family = AF_INET;
+    at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    int length = sizeof at;
+    if (s != INVALID_SOCKET && bind(s, reinterpret_cast<sockaddr*>(&at), sizeof at) == 0 &&
+        getsockname(s, reinterpret_cast<sockaddr*>(&at), &length) == 0)
+        port = ntohs(at.sin_port);
+    if (s != INVALID_SOCKET) closesocket(s);
+    WSACleanup();
+    return port;
 }
 
-Surface::~Surface() {
-    SelectObject(dc_, old_);
-    DeleteObject(bitmap_);
-    DeleteDC(dc_);
+void use_loopback_udp_server(int port) {
+    g_settings.tipudp_mode = 1;
+    g_settings.ip_mode = 1;
+    g_settings.bind_mode = 1;
+    g_settings.aip_no1 = 127;
+    g_settings.aip_no2 = 0;
+    g_settings.aip_no3 = 0;
+    g_settings.aip_no4 = 1;
+    g_settings.aport_no = port;
+}
+
+Surface::Surface(int width, int height, COLORREF fill) : canvas_(canvas::make_canvas(width, height)) {
+    HBRUSH brush = CreateSolidBrush(fill);
+    RECT rc = {0, 0, width, height};
+    FillRect(canvas_.dc, &rc, brush);
+    DeleteObject(brush);
 }
 
 std::vector<COLORREF> Surface::pixels(int x, int y, int w, int h) const {
     std::vector<COLORREF> out;
     for (int row = 0; row < h; ++row)
-        for (int col = 0; col < w; ++col) out.push_back(GetPixel(dc_, x + col, y + row));
+        for (int col = 0; col < w; ++col) out.push_back(at(x + col, y + row));
     return out;
 }
 

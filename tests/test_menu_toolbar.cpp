@@ -4,11 +4,13 @@
 #include "app/menu_bar.h"
 #include "app/settings.h"
 #include "app/text_table.h"
+#include "app/status_bar.h"
 #include "app/toolbar.h"
 #include "comm/connection.h"
 #include "harness.h"
 #include "res/resource.h"
 #include "support_bars.h"
+#include "view/view_metrics.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -51,17 +53,8 @@ std::wstring item_text(HMENU menu, UINT position) {
     return text;
 }
 
-class BarsTest : public ::testing::Test {
+class BarsTest : public bars_test::WindowTest {
 protected:
-    void SetUp() override { harness::install_seams(); }
-    void TearDown() override {
-        bars_test::close_main_window(window);
-        harness::restore_seams();
-    }
-    void open(bool dark = false, bool no_menu_bar = false) {
-        window = bars_test::open_main_window(dark, no_menu_bar);
-        ASSERT_NE(window, nullptr);
-    }
     // The language dialog, answered with a language name, as the user picks it.
     void pick_language(const wchar_t* name) {
         bool shown = harness::drive_modal([&] { SendMessageW(window, WM_COMMAND, IDM_LANGUAGE, 0); },
@@ -116,8 +109,6 @@ protected:
         SendMessageW(tips, TTM_GETTEXTW, 128, reinterpret_cast<LPARAM>(&info));
         return text;
     }
-    harness::TempStartDir dir;
-    HWND window = nullptr;
 };
 
 TEST_F(BarsTest, MenuHasSevenPopupsWithEveryCommandTextAndImage) {
@@ -196,8 +187,7 @@ TEST_F(BarsTest, DarkModeToolbarUsesTheDarkStripAndTheMenuTheLightOne) {
             EXPECT_EQ(drawn, expected) << "image " << image;
         }
         EXPECT_EQ(bars_test::bitmap_tile(g_menu_bar.images[12], 0, 0), strip_tile(IDB_TOOLBAR_LIGHT, 12));
-        bars_test::close_main_window(window);
-        window = nullptr;
+        close();
     }
 }
 
@@ -233,18 +223,35 @@ TEST_F(BarsTest, ToolbarStatesFollowTheConnection) {
     expect_states(false);
 }
 
-// A failed opening leaves the toolbar as it was; the close command puts it back.
-TEST_F(BarsTest, OpenAndCloseCommandsSetTheToolbar) {
+// The open and close commands set the toolbar and the status colour: a failed opening
+// leaves them as they were; a UDP server opened on the loopback turns them to connected.
+TEST_F(BarsTest, OpenAndCloseCommandsSetTheToolbarAndStatusColour) {
     open();
+    auto status_colour = [] {
+        COLORREF now = static_cast<COLORREF>(SendMessageW(g_status_bar, SB_SETBKCOLOR, 0, 0));
+        SendMessageW(g_status_bar, SB_SETBKCOLOR, 0, static_cast<LPARAM>(now));
+        return now;
+    };
     g_settings.port_no = 70000; // refused before any socket is made
     SendMessageW(window, WM_COMMAND, IDM_OPEN, 0);
-    EXPECT_FALSE(connection_is_open());
+    ASSERT_FALSE(connection_is_open());
     EXPECT_EQ(state(IDT_OPEN), TBSTATE_ENABLED);
     EXPECT_EQ(state(IDT_CLOSE), TBSTATE_INDETERMINATE);
-    toolbar_connected();
+
+    g_settings = Settings();
+    bars_test::use_loopback_udp_server(bars_test::free_udp_port());
+    ASSERT_GT(g_settings.aport_no, 0);
+    SendMessageW(window, WM_COMMAND, IDT_OPEN, 0);
+    ASSERT_TRUE(connection_is_open());
+    EXPECT_EQ(state(IDT_OPEN), TBSTATE_INDETERMINATE);
+    EXPECT_EQ(state(IDT_INPUT_SEND), TBSTATE_ENABLED);
+    EXPECT_EQ(status_colour(), slot_colour(kSlotStatusUdpServer));
+
     SendMessageW(window, WM_COMMAND, IDT_CLOSE, 0);
+    ASSERT_FALSE(connection_is_open());
     EXPECT_EQ(state(IDT_OPEN), TBSTATE_ENABLED);
-    EXPECT_EQ(state(IDT_CLOSE), TBSTATE_INDETERMINATE);
+    EXPECT_EQ(state(IDT_INPUT_SEND), TBSTATE_INDETERMINATE);
+    EXPECT_EQ(status_colour(), slot_colour(kSlotStatusClosed));
 }
 
 TEST_F(BarsTest, HiddenMenuBarIsNeverBuilt) {
@@ -263,8 +270,7 @@ TEST_F(BarsTest, MenuIsDetachedAndReleasedWithTheWindow) {
     HMENU bar = g_menu_bar.bar;
     HBITMAP image = g_menu_bar.images[25];
     ASSERT_TRUE(IsMenu(bar));
-    bars_test::close_main_window(window);
-    window = nullptr;
+    close();
     EXPECT_FALSE(IsMenu(bar));
     EXPECT_EQ(GetObjectType(image), 0u);
     EXPECT_EQ(g_menu_bar.bar, nullptr);

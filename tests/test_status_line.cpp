@@ -112,18 +112,8 @@ TEST(StatusText, ViewValuesAndLimits) {
     EXPECT_EQ(std::wstring(text).rfind(L"Adapter=-2147483648.-2147483648.", 0), 0u);
 }
 
-class StatusBarTest : public ::testing::Test {
+class StatusBarTest : public bars_test::WindowTest {
 protected:
-    void SetUp() override { harness::install_seams(); }
-    void TearDown() override {
-        bars_test::close_main_window(window);
-        harness::restore_seams();
-    }
-    void open(bool dark = false) {
-        window = bars_test::open_main_window(dark, false);
-        ASSERT_NE(window, nullptr);
-        ASSERT_NE(g_status_bar, nullptr);
-    }
     RECT part_rect(int part) {
         RECT rc = {};
         SendMessageW(g_status_bar, SB_GETRECT, part, reinterpret_cast<LPARAM>(&rc));
@@ -141,8 +131,6 @@ protected:
         paint_bar(surface);
         return surface.at(rc.right - 6, (rc.top + rc.bottom) / 2);
     }
-    harness::TempStartDir dir;
-    HWND window = nullptr;
 };
 
 TEST_F(StatusBarTest, TenPartsWithOwnerDrawnTexts) {
@@ -268,8 +256,7 @@ TEST_F(StatusBarTest, BackgroundTellsTheConnectionState) {
             UpdateWindow(window);
             EXPECT_EQ(background(), to_colorref(set[c.slot])) << "slot " << c.slot;
         }
-        bars_test::close_main_window(window);
-        window = nullptr;
+        close();
     }
 }
 
