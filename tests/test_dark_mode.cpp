@@ -160,7 +160,8 @@ TEST_F(DarkModeDialogTest, WriteCloseAndCloseBox) {
                   harness::click(d, IDC_DM_WRITE);
               }),
               IDC_DM_WRITE);
-    EXPECT_EQ(harness::read_file(dir.file(L"dkm.ini")).size(), 16u);
+    const std::vector<uint8_t> three = {0xFF, 0xFE, 0x64, 0, 0x6B, 0, 0x6D, 0, 0x3D, 0, 0x33, 0, 0x0D, 0, 0x0A, 0};
+    EXPECT_EQ(harness::read_file(dir.file(L"dkm.ini")), three);
     EXPECT_EQ(g_app.restart_requested, 1);
     EXPECT_EQ(g_dark_mode.dark, 0);
 
