@@ -294,22 +294,29 @@ void fill_target_list(HWND dialog) {
         EnableWindow(combo, FALSE);
         return;
     }
-    SendMessageW(combo, CB_RESETCONTENT, 0, 0);
-    std::lock_guard<std::mutex> guard(g_peers.lock);
-    bool first = true;
-    if (!udp_mode()) {
-        for (int i = 0; i < kClientSlots; ++i) {
-            if (g_peers.slots[i] == INVALID_SOCKET || g_peers.slots[i] == 0) continue;
-            add_target(combo, i, g_peers.slot_address[i], first);
-            first = false;
+    // The receive thread changes the peers: copy them first, fill the list after.
+    static_assert(kClientSlots <= kSenderListSize, "one array holds either list");
+    int numbers[kSenderListSize];
+    sockaddr_in addresses[kSenderListSize];
+    int count = 0;
+    {
+        std::lock_guard<std::mutex> guard(g_peers.lock);
+        if (!udp_mode()) {
+            for (int i = 0; i < kClientSlots; ++i) {
+                if (g_peers.slots[i] == INVALID_SOCKET || g_peers.slots[i] == 0) continue;
+                numbers[count] = i;
+                addresses[count++] = g_peers.slot_address[i];
+            }
+        } else if (g_peers.peer_flag.load() == kUdpSenderHeard) {
+            for (int i = 0; i < g_peers.sender_count && i < kSenderListSize; ++i) {
+                sockaddr_in& a = addresses[count];
+                a = {};
+                a.sin_family = AF_INET;
+                a.sin_addr.s_addr = g_peers.senders[i];
+                numbers[count++] = i;
+            }
         }
-        return;
     }
-    for (int i = 0; i < g_peers.sender_count && i < kSenderListSize && g_peers.peer_flag.load() == kUdpSenderHeard; ++i) {
-        sockaddr_in address = {};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = g_peers.senders[i];
-        add_target(combo, i, address, first);
-        first = false;
-    }
+    SendMessageW(combo, CB_RESETCONTENT, 0, 0);
+    for (int k = 0; k < count; ++k) add_target(combo, numbers[k], addresses[k], k == 0);
 }
