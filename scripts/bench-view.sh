@@ -5,16 +5,15 @@
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
-ensure_packages
-BUILD=${TARVIK_BUILD:-$TARVIK_ROOT/build}
-build_tarvik "$BUILD"
-prepare_wine_prefix "$BUILD/wineprefix"
+if [ "${1:-}" != --inside ]; then
+    ensure_packages
+    BUILD=${TARVIK_BUILD:-$TARVIK_ROOT/build}
+    build_tarvik "$BUILD" >/dev/null
+    prepare_wine_prefix "$BUILD/wineprefix"
+    exec xvfb-run -a -s "-screen 0 1600x1000x24 -nolisten tcp" "$0" --inside "$BUILD"
+fi
 
-run_bench() {
-    start_wine
-    trap stop_wine EXIT
-    "$TARVIK_ROOT/scripts/wine-emulator" "$BUILD/bench/bench_view.exe"
-}
-export -f run_bench start_wine stop_wine
-export BUILD TARVIK_ROOT
-exec xvfb-run -a -s "-screen 0 1600x1000x24 -nolisten tcp" bash -c run_bench
+export WINEPREFIX=$2/wineprefix
+start_wine
+trap stop_wine EXIT
+"$TARVIK_ROOT/scripts/wine-emulator" "$2/bench/bench_view.exe"
