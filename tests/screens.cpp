@@ -9,6 +9,7 @@
 #include "app/text_table.h"
 #include "harness.h"
 #include "support_bar_scenes.h"
+#include "support_input_scenes.h"
 #include "support_view_scenes.h"
 
 #include <cstdio>
@@ -112,6 +113,7 @@ int main(int argc, char** argv) {
         {"main_window_dark", [] { return scene_bars(true, announce, photographed); }},
         {"live-light", [] { return scene_live_traffic(false, pose); }},
         {"live-dark", [] { return scene_live_traffic(true, pose); }},
+        {"input_send", [] { return scene_input_send(pose); }},
     };
     auto it = scenes.find(scene);
     if (it == scenes.end()) {
