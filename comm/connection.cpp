@@ -206,13 +206,13 @@ void close_connection(HWND owner) {
     }
     CloseHandle(g_conn.thread);
     g_conn.thread = nullptr;
-    if (!g_conn.udp) {
-        if (!close_main_socket()) {
-            report_socket_error(L"closesocket", owner);
-            return;
-        }
-        if (g_conn.server) close_client_slots();
+    // A UDP thread that found the flag before its socket was closed leaves the socket to
+    // this step too, or its port would stay taken.
+    if (!close_main_socket()) {
+        report_socket_error(L"closesocket", owner);
+        return;
     }
+    if (!g_conn.udp && g_conn.server) close_client_slots();
     int result = WSACleanup();
     if (result != 0) {
         show_number(owner, L"%d", result, L"WSACleanup");

@@ -10,6 +10,9 @@
 #include "comm/sending.h"
 #include "view/traffic_view.h"
 
+#include <atomic>
+#include <thread>
+
 using loopback::Socket;
 
 namespace {
@@ -301,4 +304,29 @@ TEST_F(CommTest, FailedServerOpeningStillLooksUpTheHost) {
     open();
     EXPECT_FALSE(connection_is_open());
     EXPECT_STRNE(g_host.address, L"stale");
+}
+
+TEST_F(CommTest, UdpServerClosedInTheMiddleOfTrafficFreesItsPort) {
+    int port = loopback::free_port(SOCK_DGRAM);
+    use_mode(true, true, 0, port);
+    open();
+    ASSERT_TRUE(connection_is_open());
+    // Datagrams keep coming while the closing runs, so the thread ends before the closing
+    // has closed anything.
+    std::atomic<bool> stop{false};
+    std::thread feeder([&] {
+        Socket sender = loopback::udp_socket("127.0.0.1", 0);
+        for (int i = 0; i < 300 && !stop; ++i) {
+            loopback::send_datagram(sender.s, port, "x");
+            Sleep(2);
+        }
+    });
+    ASSERT_TRUE(loopback::wait_until([] { return traffic_state().write_index > 0; }));
+    take_boxes();
+    close();
+    stop = true;
+    feeder.join();
+    EXPECT_EQ(take_boxes(), std::vector<std::wstring>{L"LAN disconnect|Success！"});
+    Socket again = loopback::udp_socket("127.0.0.1", port);
+    EXPECT_TRUE(again.valid());
 }
