@@ -36,8 +36,15 @@ build_tarvik() {
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
+# The Windows path of a Linux path, as Wine sees it (drive Z: is the root).
+winepath_of() {
+    local p
+    p=$(readlink -f "$1")
+    echo "Z:${p//\//\\}"
+}
+
 # A private Wine prefix in $1, made once and set up for quick, quiet, unattended runs.
-PREFIX_VERSION=5
+PREFIX_VERSION=6
 prepare_wine_prefix() {
     export WINEPREFIX=$1
     if [ "$(cat "$WINEPREFIX/.tarvik-prefix" 2>/dev/null)" = "$PREFIX_VERSION" ]; then return 0; fi
@@ -54,6 +61,13 @@ prepare_wine_prefix() {
         "$TARVIK_ROOT/scripts/wine-emulator" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v "$face" \
             /t REG_MULTI_SZ /d "$cjk" /f </dev/null >/dev/null 2>&1
     done
+    # The dump's font face is not on Linux: a monospaced CJK face gives glyphs of the
+    # proportions it has on Windows (the program measures them either way).
+    local reg="$WINEPREFIX/tarvik-fonts.reg"
+    { printf '\xff\xfe'
+      printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes]\r\n"ＭＳＰゴシック"="WenQuanYi Micro Hei Mono"\r\n"ＭＳ Ｐゴシック"="WenQuanYi Micro Hei Mono"\r\n"MS PGothic"="WenQuanYi Micro Hei Mono"\r\n' |
+          iconv -f UTF-8 -t UTF-16LE; } > "$reg"
+    "$TARVIK_ROOT/scripts/wine-emulator" regedit /S "$(winepath_of "$reg")" </dev/null >/dev/null 2>&1
     # Wine's own fonts (Tahoma for dialogs, Marlett for the frame buttons) are not found by
     # this Wine build on its own: they go into the prefix's font folder.
     if [ -d /usr/share/wine/fonts ]; then
