@@ -1,0 +1,226 @@
+// How fast the receive threads take in a flood from a Linux sender on 127.0.0.1, against
+// bare Winsock loops in the same run: datagrams per second into the UDP server, megabytes
+// per second into the TCP server. Tarvik runs twice per round: its thread alone (the main
+// window exists but its message loop waits), and with the real main window running its
+// message loop and timer drawing, whose longest pause is reported. The variants take turns
+// round by round, so that load from elsewhere falls on all of them alike.
+//   bench_receive udp|tcp PORT SECONDS_PER_TURN ROUNDS DATAGRAM_SIZE
+#include <winsock2.h>
+#include <ws2tcpip.h>
+
+#include "app/main_window.h"
+#include "app/seams.h"
+#include "app/settings.h"
+#include "comm/connection.h"
+#include "comm/receive_loops.h"
+#include "comm/traffic_buffer.h"
+#include "res/resource.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <thread>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+constexpr int kTrailerRecords = 3;
+constexpr int kAddressRecords = 4;
+
+double now_s() {
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+sockaddr_in loopback(int port) {
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(static_cast<u_short>(port));
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    return a;
+}
+
+int quiet_box(HWND, const wchar_t* text, const wchar_t* caption, UINT type) {
+    if (wcsstr(caption, L"Error") || wcsstr(caption, L"failure") || wcsstr(caption, L"termination"))
+        std::fwprintf(stderr, L"%ls: %ls\n", caption, text);
+    return (type & 0xF) == MB_YESNO ? IDYES : IDOK;
+}
+
+// Bare loops: what Winsock gives with nothing else to do. Results per second: datagrams
+// (udp) or bytes (tcp); below 0 when the port could not be taken.
+double bare_udp(int port, double seconds) {
+    SOCKET s = socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in a = loopback(port);
+    if (bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == SOCKET_ERROR) return -1;
+    char buffer[kReceiveChunk + 1];
+    long long count = 0;
+    double start = now_s(), end = start + seconds;
+    while (now_s() < end) {
+        sockaddr_in from{};
+        int length = sizeof from;
+        if (recvfrom(s, buffer, kReceiveChunk, 0, reinterpret_cast<sockaddr*>(&from), &length) >= 0) ++count;
+    }
+    double took = now_s() - start;
+    closesocket(s);
+    return static_cast<double>(count) / took;
+}
+
+// with_select: a select before every receive, as a server that watches several sockets.
+double bare_tcp(int port, double seconds, bool with_select) {
+    SOCKET listener = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a = loopback(port);
+    if (bind(listener, reinterpret_cast<sockaddr*>(&a), sizeof a) == SOCKET_ERROR || listen(listener, 3) == SOCKET_ERROR)
+        return -1;
+    SOCKET client = accept(listener, nullptr, nullptr);
+    char buffer[kReceiveChunk + 1];
+    long long bytes = 0;
+    double start = now_s(), end = start + seconds;
+    while (now_s() < end) {
+        if (with_select) {
+            fd_set set;
+            FD_ZERO(&set);
+            FD_SET(listener, &set);
+            FD_SET(client, &set);
+            timeval timeout{0, 500000};
+            if (select(0, &set, nullptr, nullptr, &timeout) <= 0 || !FD_ISSET(client, &set)) continue;
+        }
+        int got = recv(client, buffer, kReceiveChunk, 0);
+        if (got <= 0) break;
+        bytes += got;
+    }
+    double took = now_s() - start;
+    closesocket(client);
+    closesocket(listener);
+    return static_cast<double>(bytes) / took;
+}
+
+uint64_t records_so_far() {
+    TrafficState state = traffic_state();
+    return static_cast<uint64_t>(state.write_index) + state.discarded;
+}
+
+// The longest time between two turns of the window's message loop.
+double g_longest_pause = 0;
+double g_last_turn = 0;
+
+void CALLBACK ui_turn(HWND, UINT, UINT_PTR, DWORD) {
+    double t = now_s();
+    if (g_last_turn > 0) g_longest_pause = std::max(g_longest_pause, t - g_last_turn);
+    g_last_turn = t;
+}
+
+// Tarvik's server through the main window's open and close commands. Returns packets
+// (udp) or bytes (tcp) per second, below 0 when it did not open.
+double tarvik(HWND window, bool udp, int port, double seconds, int size, bool pump, double* pause_ms) {
+    g_settings.tipudp_mode = udp ? 1 : 0;
+    g_settings.ip_mode = 1;
+    g_settings.bind_mode = 1;
+    g_settings.aip_no1 = 127;
+    g_settings.aip_no2 = 0;
+    g_settings.aip_no3 = 0;
+    g_settings.aip_no4 = 1;
+    g_settings.aport_no = port;
+    SendMessageW(window, WM_COMMAND, IDM_OPEN, 0);
+    if (!connection_is_open()) return -1;
+    // As in the bare loops, the clock starts with the first packet.
+    uint64_t first = records_so_far();
+    double wait_end = now_s() + 5;
+    while (records_so_far() == first && now_s() < wait_end) Sleep(1);
+    first = records_so_far();
+    double start = now_s(), end = start + seconds;
+    g_longest_pause = 0;
+    g_last_turn = 0;
+    UINT_PTR timer = pump ? SetTimer(nullptr, 0, 10, ui_turn) : 0;
+    MSG msg;
+    while (now_s() < end) {
+        if (!pump) {
+            Sleep(20);
+        } else if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        } else {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+        }
+    }
+    if (timer) KillTimer(nullptr, timer);
+    double took = now_s() - start;
+    uint64_t added = records_so_far() - first;
+    SendMessageW(window, WM_COMMAND, IDM_CLOSE, 0);
+    *pause_ms = g_longest_pause * 1000;
+    // A datagram adds its bytes, four address records and a trailer. A TCP flood fills
+    // every receive, so each 1023 bytes come with the same seven records.
+    double per_packet = udp ? size + kAddressRecords + kTrailerRecords
+                            : (kReceiveChunk + kAddressRecords + kTrailerRecords) / double(kReceiveChunk);
+    return static_cast<double>(added) / per_packet / took;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 6) {
+        std::fprintf(stderr, "usage: bench_receive udp|tcp PORT SECONDS_PER_TURN ROUNDS DATAGRAM_SIZE\n");
+        return 2;
+    }
+    const bool udp = std::strcmp(argv[1], "udp") == 0;
+    const int port = std::atoi(argv[2]);
+    const double seconds = std::atof(argv[3]);
+    const int rounds = std::max(1, std::atoi(argv[4]));
+    const int size = std::atoi(argv[5]);
+
+    g_seams.message_box = quiet_box;
+    WSADATA data;
+    WSAStartup(MAKEWORD(2, 2), &data);
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    register_main_window_class(instance);
+    HWND window = create_main_window(instance);
+    if (!window) return 1;
+    SetWindowPos(window, nullptr, 0, 0, 1300, 900, SWP_NOZORDER);
+    ShowWindow(window, SW_SHOWNORMAL);
+    UpdateWindow(window);
+
+    // bare, bare with select (tcp only), Tarvik's thread alone, Tarvik with its window
+    double sum[4] = {}, worst_pause = 0;
+    const double unit = udp ? 1 : 1e6;
+    for (int round = 0; round < rounds; ++round) {
+        double result[4] = {}, pause = 0, unused = 0;
+        result[2] = tarvik(window, udp, port, seconds, size, false, &unused);
+        // The bare loops get a thread of their own, as Tarvik's receive loop has.
+        std::thread([&] {
+            result[0] = udp ? bare_udp(port, seconds) : bare_tcp(port, seconds, false);
+            result[1] = udp ? 0 : bare_tcp(port, seconds, true);
+        }).join();
+        result[3] = tarvik(window, udp, port, seconds, size, true, &pause);
+        if (*std::min_element(result, result + 4) < 0) {
+            std::printf("round %d: a receiver could not take port %d\n", round + 1, port);
+            return 1;
+        }
+        for (int i = 0; i < 4; ++i) sum[i] += result[i];
+        worst_pause = std::max(worst_pause, pause);
+        std::printf("round %d: bare %9.1f", round + 1, result[0] / unit);
+        if (!udp) std::printf("  bare+select %7.1f", result[1] / unit);
+        std::printf("  Tarvik thread %9.1f  Tarvik+window %9.1f  window pause %3.0f ms\n", result[2] / unit,
+                    result[3] / unit, pause);
+        std::fflush(stdout);
+    }
+    if (udp)
+        std::printf("UDP server, %d-byte datagrams, datagrams/s: bare recvfrom %.0f; Tarvik thread %.0f (ratio %.3f); "
+                    "Tarvik with window %.0f (ratio %.3f); longest window pause %.0f ms\n",
+                    size, sum[0] / rounds, sum[2] / rounds, sum[2] / sum[0], sum[3] / rounds, sum[3] / sum[0],
+                    worst_pause);
+    else
+        std::printf("TCP server, MB/s: bare recv %.1f; bare select+recv %.1f; Tarvik thread %.1f (ratio %.3f to recv, "
+                    "%.3f to select+recv); Tarvik with window %.1f (ratio %.3f / %.3f); longest window pause %.0f ms\n",
+                    sum[0] / rounds / 1e6, sum[1] / rounds / 1e6, sum[2] / rounds / 1e6, sum[2] / sum[0],
+                    sum[2] / sum[1], sum[3] / rounds / 1e6, sum[3] / sum[0], sum[3] / sum[1], worst_pause);
+    DestroyWindow(window);
+    WSACleanup();
+    return 0;
+}

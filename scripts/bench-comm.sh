@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Builds Tarvik and measures its receive threads against a bare Winsock loop, both under
+# Wine, fed on 127.0.0.1 by a Linux sender: datagrams per second into the UDP server and
+# megabytes per second into the TCP server, with the ratio and the longest pause of the
+# main window. Usage: scripts/bench-comm.sh [seconds per turn, default 2] [rounds, default 4]
+# [datagram size, default 32]
+set -euo pipefail
+source "$(dirname "$0")/common.sh"
+BUILD=${TARVIK_BUILD:-$TARVIK_ROOT/build}
+
+if [ "${1:-}" != --on-display ]; then
+    ensure_packages
+    build_tarvik "$BUILD"
+    prepare_wine_prefix "$BUILD/wineprefix"
+    gcc -O2 -o "$BUILD/bench/flood_sender" "$TARVIK_ROOT/bench/flood_sender.c"
+    exec xvfb-run -a -s "-screen 0 1600x1000x24 -nolisten tcp" bash "$0" --on-display "${1:-2}" "${2:-4}" "${3:-32}"
+fi
+
+TURN=$2
+ROUNDS=$3
+SIZE=$4
+export WINEPREFIX=$BUILD/wineprefix
+start_wine
+trap stop_wine EXIT
+# The program writes its settings file where it runs: not in the source tree.
+WORK=$(mktemp -d)
+trap 'stop_wine; rm -rf "$WORK"' EXIT
+cd "$WORK"
+for mode in udp tcp; do
+    kind=SOCK_DGRAM
+    [ "$mode" = tcp ] && kind=SOCK_STREAM
+    port=$(python3 -c "import socket; s=socket.socket(socket.AF_INET, socket.$kind); s.bind(('127.0.0.1', 0)); print(s.getsockname()[1])")
+    # Four turns a round and the start-up: the sender stops by itself after that.
+    "$BUILD/bench/flood_sender" "$mode" "$port" $((TURN * ROUNDS * 4 + 30)) "$SIZE" &
+    sender=$!
+    "$TARVIK_ROOT/scripts/wine-emulator" "$BUILD/bench/bench_receive.exe" "$mode" "$port" "$TURN" "$ROUNDS" "$SIZE" || true
+    kill "$sender" 2>/dev/null || true
+    wait "$sender" 2>/dev/null || true
+done
