@@ -69,9 +69,9 @@ bool bind_socket(SOCKET s, bool server) {
     const Settings& st = g_settings;
     bool own_address = st.bind_mode == 1;
     if (!server && !own_address) return true;
-    g_conn.client_local = ipv4_address(st.aip_no1, st.aip_no2, st.aip_no3, st.aip_no4, st.aport_no);
-    sockaddr_in& local = server ? g_conn.address : g_conn.client_local;
-    local = own_address ? g_conn.client_local : ipv4_address(0, 0, 0, 0, st.aport_no);
+    sockaddr_in local = own_address ? ipv4_address(st.aip_no1, st.aip_no2, st.aip_no3, st.aip_no4, st.aport_no)
+                                    : ipv4_address(0, 0, 0, 0, st.aport_no);
+    (server ? g_conn.address : g_conn.client_local) = local;
     return bind(s, reinterpret_cast<const sockaddr*>(&local), sizeof local) != SOCKET_ERROR;
 }
 

@@ -26,7 +26,7 @@ struct PeerState {
     sockaddr_in slot_address[kClientSlots];         // each client's address, taken at accept
     bool slot_failed[kClientSlots];                 // its receive failed: the connection is broken
     sockaddr_in last_accepted;                      // the address of the client accepted last
-    int current_slot = 0;
+    std::atomic<int> current_slot{0};               // the slot being accepted into or served
     sockaddr_in last_sender;                        // UDP: source of the newest datagram
     uint32_t senders[kSenderListSize];              // UDP server: sender addresses, network order
     int sender_count = 0;

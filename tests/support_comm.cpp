@@ -2,6 +2,7 @@
 
 #include "app/settings.h"
 #include "comm/connection.h"
+#include "comm/traffic_buffer.h"
 #include "res/resource.h"
 
 void CommTest::SetUp() {
@@ -49,4 +50,42 @@ std::wstring widen(const char* text) {
     wchar_t wide[512];
     MultiByteToWideChar(CP_ACP, 0, text, -1, wide, 512);
     return wide;
+}
+
+std::wstring CommTest::failed_opening_box() {
+    open();
+    EXPECT_FALSE(connection_is_open());
+    std::vector<std::wstring> boxes = take_boxes();
+    EXPECT_EQ(boxes.size(), 2u);
+    return boxes.size() == 2 ? boxes[1] : L"";
+}
+
+loopback::Socket CommTest::open_tip_client() {
+    int port = loopback::free_port(SOCK_STREAM);
+    listener_ = loopback::tcp_listener("127.0.0.1", port);
+    use_mode(false, false, port, 0);
+    open();
+    EXPECT_TRUE(connection_is_open());
+    take_boxes();
+    return loopback::tcp_accept(listener_.s);
+}
+
+int CommTest::open_server(bool udp) {
+    int port = loopback::free_port(udp ? SOCK_DGRAM : SOCK_STREAM);
+    use_mode(udp, true, 0, port);
+    open();
+    EXPECT_TRUE(connection_is_open());
+    take_boxes();
+    return port;
+}
+
+loopback::Socket CommTest::join_server(const char* from_ip, int port) {
+    int before = traffic_state().write_index;
+    loopback::Socket client = loopback::tcp_connect(from_ip, port);
+    EXPECT_TRUE(records_reach(before + 4));
+    return client;
+}
+
+bool records_reach(int count) {
+    return loopback::wait_until([count] { return traffic_state().write_index >= count; });
 }

@@ -24,6 +24,17 @@ protected:
     void close(); // command 233
     // The boxes shown so far as "caption|text", and forgets them.
     std::vector<std::wstring> take_boxes();
+    // Opens with the settings as they are, expects the opening to fail after the Winsock
+    // box and returns the box that told why.
+    std::wstring failed_opening_box();
+    // A TCP client connected to a peer of the test; returns the peer's end.
+    loopback::Socket open_tip_client();
+    // A server of the mode on a free port of 127.0.0.1; returns the port.
+    int open_server(bool udp);
+    // A client of the TCP server, from `from_ip`, once the server has recorded its arrival.
+    loopback::Socket join_server(const char* from_ip, int port);
+
+    loopback::Socket listener_; // the peer of open_tip_client
 
     harness::TempStartDir dir_;
     loopback::Winsock winsock_;
@@ -31,3 +42,5 @@ protected:
 };
 
 std::wstring widen(const char* text);
+// Waits until the traffic buffer holds at least `count` records.
+bool records_reach(int count);

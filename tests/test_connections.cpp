@@ -78,23 +78,12 @@ TEST_F(CommTest, RefusedConnectIsReportedInTheUsersLanguage) {
     int nobody = loopback::free_port(SOCK_STREAM);
     use_mode(false, false, nobody, 0);
     g_settings.moji_type = 0;
-    open();
-    EXPECT_FALSE(connection_is_open());
-    std::vector<std::wstring> boxes = take_boxes();
-    ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[1], L"connect_Error|No.10061 :接続が拒否されました。");
-
+    EXPECT_EQ(failed_opening_box(), L"connect_Error|No.10061 :接続が拒否されました。");
     g_settings.moji_type = 1;
-    open();
-    boxes = take_boxes();
-    ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[1], L"connect_Error|No.10061 :Connection refused.");
+    EXPECT_EQ(failed_opening_box(), L"connect_Error|No.10061 :Connection refused.");
     // Korean keeps the English sentences.
     g_settings.moji_type = 2;
-    open();
-    boxes = take_boxes();
-    ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[1], L"connect_Error|No.10061 :Connection refused.");
+    EXPECT_EQ(failed_opening_box(), L"connect_Error|No.10061 :Connection refused.");
 }
 
 TEST_F(CommTest, BusyAddressGetsTheWaitHintOnlyForTheUsersOwnAddress) {
@@ -105,27 +94,16 @@ TEST_F(CommTest, BusyAddressGetsTheWaitHintOnlyForTheUsersOwnAddress) {
     g_settings.moji_type = 1;
 
     g_settings.bind_mode = 1;
-    open();
-    EXPECT_FALSE(connection_is_open());
-    std::vector<std::wstring> boxes = take_boxes();
-    ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[1], L"bind_Error|No.10048 :Address is already in use.\r\n Please try again in about 2 minutes");
-
+    EXPECT_EQ(failed_opening_box(), L"bind_Error|No.10048 :Address is already in use.\r\n Please try again in about 2 minutes");
     g_settings.bind_mode = 0;
-    open();
-    boxes = take_boxes();
-    ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[1], L"bind_Error|No.10048 :Address is already in use.");
+    EXPECT_EQ(failed_opening_box(), L"bind_Error|No.10048 :Address is already in use.");
 
     int udp_port = loopback::free_port(SOCK_DGRAM);
     Socket udp_holder = loopback::udp_socket("127.0.0.1", udp_port);
     use_mode(true, true, 0, udp_port);
     g_settings.bind_mode = 1;
     g_settings.moji_type = 0;
-    open();
-    boxes = take_boxes();
-    ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[1], L"bind_Error|No.10048 :IPアドレス＋ポート番号は既に使用されています。\r\n 約２分後に再度試してみて下さい");
+    EXPECT_EQ(failed_opening_box(), L"bind_Error|No.10048 :IPアドレス＋ポート番号は既に使用されています。\r\n 約２分後に再度試してみて下さい");
 }
 
 TEST_F(CommTest, SettingsOutOfRangeStopTheOpeningBeforeWinsock) {
@@ -193,14 +171,9 @@ TEST_F(CommTest, BoundTipClientUsesTheOwnAddressAndPort) {
 }
 
 TEST_F(CommTest, ClosingAsksOnlyWhileAServerHasAClient) {
-    int port = loopback::free_port(SOCK_STREAM);
-    use_mode(false, true, 0, port);
-    open();
-    ASSERT_TRUE(connection_is_open());
-    Socket first = loopback::tcp_connect("127.0.0.1", port);
-    Socket second = loopback::tcp_connect("127.0.0.2", port);
-    ASSERT_TRUE(loopback::wait_until([] { return connected_client_count() == 2; }));
-    take_boxes();
+    int port = open_server(false);
+    Socket first = join_server("127.0.0.1", port);
+    Socket second = join_server("127.0.0.2", port);
 
     harness::queue_box_answer(IDNO);
     close();
@@ -229,14 +202,11 @@ TEST_F(CommTest, ClosingAsksOnlyWhileAServerHasAClient) {
 }
 
 TEST_F(CommTest, LastClientLeavingEndsTheQuestion) {
-    int port = loopback::free_port(SOCK_STREAM);
-    use_mode(false, true, 0, port);
-    open();
-    Socket client = loopback::tcp_connect("127.0.0.1", port);
-    ASSERT_TRUE(loopback::wait_until([] { return g_peers.peer_flag == kTipClientConnected; }));
+    int port = open_server(false);
+    Socket client = join_server("127.0.0.1", port);
+    EXPECT_EQ(g_peers.peer_flag, kTipClientConnected);
     client.close();
     ASSERT_TRUE(loopback::wait_until([] { return g_peers.peer_flag == kNoPeer; }));
-    take_boxes();
     close();
     EXPECT_EQ(take_boxes(), std::vector<std::wstring>{L"LAN disconnect|Success！"});
 }
@@ -249,15 +219,9 @@ void hold_thread() { WaitForSingleObject(g_release_thread, 5000); }
 } // namespace
 
 TEST_F(CommTest, ThreadThatWillNotEndIsForcedThenTheClosingGivesUp) {
-    int port = loopback::free_port(SOCK_STREAM);
-    Socket listener = loopback::tcp_listener("127.0.0.1", port);
-    use_mode(false, false, port, 0);
-    open();
-    ASSERT_TRUE(connection_is_open());
-    Socket accepted = loopback::tcp_accept(listener.s);
+    Socket peer = open_tip_client();
     g_release_thread = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     g_conn.thread_end_hook = hold_thread;
-    take_boxes();
 
     DWORD start = GetTickCount();
     close();
@@ -285,10 +249,7 @@ TEST_F(CommTest, ClosingWithNothingOpenDoesNothing) {
 }
 
 TEST_F(CommTest, ServerClosesQuicklyWhileWaitingForClients) {
-    use_mode(false, true, 0, loopback::free_port(SOCK_STREAM));
-    open();
-    ASSERT_TRUE(connection_is_open());
-    take_boxes();
+    open_server(false);
     DWORD start = GetTickCount();
     close();
     EXPECT_LT(GetTickCount() - start, 450u); // never near the forced step
@@ -307,10 +268,7 @@ TEST_F(CommTest, FailedServerOpeningStillLooksUpTheHost) {
 }
 
 TEST_F(CommTest, UdpServerClosedInTheMiddleOfTrafficFreesItsPort) {
-    int port = loopback::free_port(SOCK_DGRAM);
-    use_mode(true, true, 0, port);
-    open();
-    ASSERT_TRUE(connection_is_open());
+    int port = open_server(true);
     // Datagrams keep coming while the closing runs, so the thread ends before the closing
     // has closed anything.
     std::atomic<bool> stop{false};
@@ -321,8 +279,7 @@ TEST_F(CommTest, UdpServerClosedInTheMiddleOfTrafficFreesItsPort) {
             Sleep(2);
         }
     });
-    ASSERT_TRUE(loopback::wait_until([] { return traffic_state().write_index > 0; }));
-    take_boxes();
+    ASSERT_TRUE(records_reach(1));
     close();
     stop = true;
     feeder.join();

@@ -37,16 +37,10 @@ TEST_F(CommTest, HostNameCommandShowsAddressAndName) {
 }
 
 TEST_F(CommTest, HostLookupLeavesAnOpenConnectionWorking) {
-    int port = loopback::free_port(SOCK_STREAM);
-    Socket listener = loopback::tcp_listener("127.0.0.1", port);
-    use_mode(false, false, port, 0);
-    open();
-    ASSERT_TRUE(connection_is_open());
-    Socket peer = loopback::tcp_accept(listener.s);
+    Socket peer = open_tip_client();
     ASSERT_TRUE(query_host());
     ASSERT_TRUE(loopback::send_text(peer.s, "ok"));
-    ASSERT_TRUE(loopback::wait_until([] { return traffic_state().write_index >= 5; }));
-    take_boxes();
+    ASSERT_TRUE(records_reach(5));
     close();
     // Winsock is still counted right: the closing's cleanup goes through.
     EXPECT_EQ(take_boxes(), std::vector<std::wstring>{L"LAN disconnect|Success！"});

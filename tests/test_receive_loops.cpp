@@ -15,19 +15,10 @@ namespace {
 
 int write_index() { return traffic_state().write_index; }
 
-bool records_reach(int count) {
-    return loopback::wait_until([count] { return write_index() >= count; });
-}
-
 } // namespace
 
 TEST_F(CommTest, TipClientRecordsFiveBytesAndATrailer) {
-    int port = loopback::free_port(SOCK_STREAM);
-    Socket listener = loopback::tcp_listener("127.0.0.1", port);
-    use_mode(false, false, port, 0);
-    open();
-    ASSERT_TRUE(connection_is_open());
-    Socket peer = loopback::tcp_accept(listener.s);
+    Socket peer = open_tip_client();
     ASSERT_TRUE(loopback::send_text(peer.s, "HELLO"));
     ASSERT_TRUE(records_reach(8));
     std::vector<TrafficRecord> r = loopback::records();
@@ -52,16 +43,10 @@ TEST_F(CommTest, TipClientRecordsFiveBytesAndATrailer) {
 }
 
 TEST_F(CommTest, TipServerShowsEachClientsOwnAddress) {
-    int port = loopback::free_port(SOCK_STREAM);
-    use_mode(false, true, 0, port);
-    open();
-    ASSERT_TRUE(connection_is_open());
+    int port = open_server(false);
     const char* from[] = {"127.0.0.1", "127.0.0.2", "127.0.0.3"};
     Socket clients[3];
-    for (int i = 0; i < 3; ++i) {
-        clients[i] = loopback::tcp_connect(from[i], port);
-        ASSERT_TRUE(records_reach(4 * (i + 1)));
-    }
+    for (int i = 0; i < 3; ++i) clients[i] = join_server(from[i], port);
     for (int i = 0; i < 3; ++i) {
         int before = write_index();
         ASSERT_TRUE(loopback::send_text(clients[i].s, std::string(1, static_cast<char>('a' + i))));
@@ -91,10 +76,7 @@ TEST_F(CommTest, TipServerShowsEachClientsOwnAddress) {
 }
 
 TEST_F(CommTest, TipServerServesTheLowerSlotFirst) {
-    int port = loopback::free_port(SOCK_STREAM);
-    use_mode(false, true, 0, port);
-    open();
-    ASSERT_TRUE(connection_is_open());
+    int port = open_server(false);
     Socket first, second;
     {
         // Holding the traffic buffer keeps the server inside its first accept while both
@@ -115,15 +97,9 @@ TEST_F(CommTest, TipServerServesTheLowerSlotFirst) {
 }
 
 TEST_F(CommTest, EleventhClientIsSentAwayUnrecorded) {
-    int port = loopback::free_port(SOCK_STREAM);
-    use_mode(false, true, 0, port);
-    open();
-    ASSERT_TRUE(connection_is_open());
+    int port = open_server(false);
     std::vector<Socket> clients;
-    for (int i = 0; i < kClientSlots; ++i) {
-        clients.push_back(loopback::tcp_connect("127.0.0.1", port));
-        ASSERT_TRUE(records_reach(4 * (i + 1)));
-    }
+    for (int i = 0; i < kClientSlots; ++i) clients.push_back(join_server("127.0.0.1", port));
     Socket eleventh = loopback::tcp_connect("127.0.0.3", port);
     ASSERT_TRUE(eleventh.valid());
     EXPECT_EQ(loopback::receive(eleventh.s), "<closed>");
@@ -135,13 +111,9 @@ TEST_F(CommTest, EleventhClientIsSentAwayUnrecorded) {
 }
 
 TEST_F(CommTest, BrokenClientKeepsItsSlotWithoutHidingTheOthers) {
-    int port = loopback::free_port(SOCK_STREAM);
-    use_mode(false, true, 0, port);
-    open();
-    Socket first = loopback::tcp_connect("127.0.0.1", port);
-    ASSERT_TRUE(records_reach(4));
-    Socket second = loopback::tcp_connect("127.0.0.2", port);
-    ASSERT_TRUE(records_reach(8));
+    int port = open_server(false);
+    Socket first = join_server("127.0.0.1", port);
+    Socket second = join_server("127.0.0.2", port);
     // From now on every receive from the first client fails although data is waiting.
     {
         std::lock_guard<std::mutex> guard(g_peers.lock);
@@ -159,10 +131,7 @@ TEST_F(CommTest, BrokenClientKeepsItsSlotWithoutHidingTheOthers) {
 }
 
 TEST_F(CommTest, UdpServerRecordsSendersAndKeepsTwentyOfThem) {
-    int port = loopback::free_port(SOCK_DGRAM);
-    use_mode(true, true, 0, port);
-    open();
-    ASSERT_TRUE(connection_is_open());
+    int port = open_server(true);
     Socket other = loopback::udp_socket("127.0.0.1", 0);
     Socket sender = loopback::udp_socket("127.0.0.1", 0);
     ASSERT_TRUE(loopback::send_datagram(other.s, port, "o"));
@@ -184,9 +153,7 @@ TEST_F(CommTest, UdpServerRecordsSendersAndKeepsTwentyOfThem) {
 }
 
 TEST_F(CommTest, UdpDatagramsOfNothingAndOfTooMuch) {
-    int port = loopback::free_port(SOCK_DGRAM);
-    use_mode(true, true, 0, port);
-    open();
+    int port = open_server(true);
     Socket sender = loopback::udp_socket("127.0.0.1", 0);
     // An empty datagram shows only who sent it.
     ASSERT_TRUE(loopback::send_datagram(sender.s, port, ""));

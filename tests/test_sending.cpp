@@ -13,19 +13,10 @@ namespace {
 
 const uint8_t kAB[] = {'A', 'B'};
 
-bool records_reach(int count) {
-    return loopback::wait_until([count] { return traffic_state().write_index >= count; });
-}
-
 } // namespace
 
 TEST_F(CommTest, TipClientSendsToItsPeer) {
-    int port = loopback::free_port(SOCK_STREAM);
-    Socket listener = loopback::tcp_listener("127.0.0.1", port);
-    use_mode(false, false, port, 0);
-    open();
-    Socket peer = loopback::tcp_accept(listener.s);
-    take_boxes();
+    Socket peer = open_tip_client();
     EXPECT_EQ(send_from_macro(7, kAB, 2), 0);
     EXPECT_EQ(loopback::receive(peer.s), "AB");
     EXPECT_EQ(loopback::trace(loopback::records()), "AB|");
@@ -36,12 +27,7 @@ TEST_F(CommTest, TipClientSendsToItsPeer) {
 }
 
 TEST_F(CommTest, MacroSendsUpTo264Bytes) {
-    int port = loopback::free_port(SOCK_STREAM);
-    Socket listener = loopback::tcp_listener("127.0.0.1", port);
-    use_mode(false, false, port, 0);
-    open();
-    Socket peer = loopback::tcp_accept(listener.s);
-    take_boxes();
+    Socket peer = open_tip_client();
     uint8_t bytes[kMacroSendBytes + 1];
     for (int i = 0; i <= kMacroSendBytes; ++i) bytes[i] = static_cast<uint8_t>(i * 7);
 
@@ -64,14 +50,9 @@ TEST_F(CommTest, MacroSendsUpTo264Bytes) {
 }
 
 TEST_F(CommTest, TipServerSendsToTheChosenClientAndNamesIt) {
-    int port = loopback::free_port(SOCK_STREAM);
-    use_mode(false, true, 0, port);
-    open();
-    Socket first = loopback::tcp_connect("127.0.0.1", port);
-    ASSERT_TRUE(records_reach(4));
-    Socket second = loopback::tcp_connect("127.0.0.2", port);
-    ASSERT_TRUE(records_reach(8));
-    take_boxes();
+    int port = open_server(false);
+    Socket first = join_server("127.0.0.1", port);
+    Socket second = join_server("127.0.0.2", port);
 
     EXPECT_EQ(send_from_macro(0, kAB, 2), 0);
     EXPECT_EQ(loopback::receive(first.s), "AB");
@@ -122,16 +103,13 @@ TEST_F(CommTest, UdpClientSendsToTheConfiguredPeerAndHearsTheAnswer) {
 }
 
 TEST_F(CommTest, UdpServerAnswersTheNewestSenderWhateverTheDestination) {
-    int port = loopback::free_port(SOCK_DGRAM);
-    use_mode(true, true, 0, port);
-    open();
+    int port = open_server(true);
     Socket first = loopback::udp_socket("127.0.0.1", 0);
     Socket second = loopback::udp_socket("127.0.0.1", 0);
     ASSERT_TRUE(loopback::send_datagram(first.s, port, "1"));
     ASSERT_TRUE(records_reach(8));
     ASSERT_TRUE(loopback::send_datagram(second.s, port, "2"));
     ASSERT_TRUE(records_reach(16));
-    take_boxes();
     EXPECT_EQ(send_from_macro(0, kAB, 2), 0);
     EXPECT_EQ(loopback::receive(second.s), "AB");
     EXPECT_EQ(loopback::receive(first.s, 100), "<timeout>");
