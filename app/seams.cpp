@@ -1,3 +1,5 @@
+#include <winsock2.h>
+
 #include "app/seams.h"
 #include "app/tick.h"
 
@@ -20,9 +22,12 @@ INT_PTR real_shell_execute(HWND owner, const wchar_t* verb, const wchar_t* file,
 
 uint32_t real_tick_count() { return GetTickCount(); }
 
+int real_host_name(char* buffer, int size) { return gethostname(buffer, size) == SOCKET_ERROR ? -1 : 0; }
+
 } // namespace
 
-const Seams kRealSeams = {real_message_box, real_file_dialog, real_shell_execute, real_tick_count};
+const Seams kRealSeams = {real_message_box, real_file_dialog, real_shell_execute, real_tick_count,
+                            real_host_name};
 Seams g_seams = kRealSeams;
 
 int show_message_box(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type) {
@@ -37,3 +42,5 @@ INT_PTR shell_start(HWND owner, const wchar_t* verb, const wchar_t* file, const 
 }
 
 uint32_t tick_now() { return g_seams.tick_count(); }
+
+int get_host_name(char* buffer, int size) { return g_seams.host_name(buffer, size); }

@@ -1,6 +1,7 @@
-// The program's doors to the user and the shell: every message box, common file
-// dialog, shell start and tick count goes through one of these functions. The hooks
-// hold the real calls; a test may replace them to watch and answer.
+// The program's doors to the user and the outside: every message box, common file
+// dialog, shell start, tick count and the host's own name goes through one of these
+// functions. The hooks hold the real calls; a test may replace them to watch and answer
+// (a test names the host "localhost", so looking it up never leaves the machine).
 #pragma once
 #include <windows.h>
 #include <commdlg.h>
@@ -12,6 +13,7 @@ struct Seams {
     INT_PTR (*shell_execute)(HWND owner, const wchar_t* verb, const wchar_t* file,
                              const wchar_t* params, const wchar_t* dir, int show);
     uint32_t (*tick_count)();
+    int (*host_name)(char* buffer, int size); // gethostname: 0 on success
 };
 
 extern Seams g_seams;
@@ -21,5 +23,6 @@ int show_message_box(HWND owner, const wchar_t* text, const wchar_t* caption, UI
 // Runs the common open (save = false) or save dialog.
 BOOL show_file_dialog(OPENFILENAMEW* ofn, bool save);
 // ShellExecuteW; the result is the shell's instance value (above 32 on success).
+int get_host_name(char* buffer, int size);
 INT_PTR shell_start(HWND owner, const wchar_t* verb, const wchar_t* file, const wchar_t* params,
                     const wchar_t* dir, int show);

@@ -3,6 +3,7 @@
 
 #include "comm/host_lookup.h"
 
+#include "app/seams.h"
 #include "comm/ansi_text.h"
 
 #include <cwchar>
@@ -45,7 +46,7 @@ bool query_host() {
     WinsockSession winsock;
     if (!winsock.started) return false;
     char host[kNarrowChars] = {};
-    if (gethostname(host, kNarrowChars) == SOCKET_ERROR) return false;
+    if (get_host_name(host, kNarrowChars) != 0) return false;
     addrinfo hints{};
     hints.ai_family = AF_INET;
     hints.ai_flags = AI_CANONNAME;

@@ -22,10 +22,12 @@ struct ShellCall {
     std::wstring verb, file, params;
 };
 
-// Installs recording seams. Every message box is recorded and answered from the answer
+// Installs recording seams; the host calls itself "localhost". Every message box is recorded and answered from the answer
 // queue (IDOK, or IDYES for a Yes/No box, when the queue is empty).
 void install_seams();
 void restore_seams();
+// Only the host name: the real boxes and dialogs stay (screenshots).
+void use_local_host_name();
 std::vector<ShownBox> shown_boxes();
 void clear_shown_boxes();
 void queue_box_answer(int answer);

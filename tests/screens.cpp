@@ -103,6 +103,7 @@ int main(int argc, char** argv) {
     g_handshake = widen(argv[2]);
     g_deadline = GetTickCount() + 30000;
     harness::TempStartDir dir;
+    harness::use_local_host_name();
 
     const std::map<std::string, std::function<int()>> scenes = {
         {"message-ja", [] { prepare(0); return scene_message_box(0); }},
