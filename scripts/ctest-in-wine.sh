@@ -2,7 +2,7 @@
 # Runs ctest in the build folder $1 with a persistent wineserver (on the display already set).
 set -uo pipefail
 source "$(dirname "$0")/common.sh"
-BUILD=$1; shift
+BUILD=$(cd "$1" && pwd); shift
 export WINEPREFIX=$BUILD/wineprefix
 start_wine
 trap stop_wine EXIT
