@@ -68,13 +68,16 @@ void run_destruction_sequence(HWND window) {
 }
 
 void on_timer(HWND window) {
+    (void)window;
     if (!connection_is_open()) return;
     traffic_refresh_gap();
-    if (traffic_state().write_index != g_view.last_drawn)
+    if (traffic_state().write_index != g_view.last_drawn) {
         append_to_view();
-    else
+        // The status texts show the buffer's fill: keep them with the traffic.
+        if (g_status_bar) InvalidateRect(g_status_bar, nullptr, TRUE);
+    } else {
         refresh_running_gap(0);
-    (void)window;
+    }
 }
 
 void on_paint(HWND window) {
@@ -152,6 +155,8 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
         return 0;
     case WM_SIZE:
         if (g_status_bar) SendMessageW(g_status_bar, WM_SIZE, wparam, lparam);
+        // The toolbar follows the window's width too, so its edge line spans the window.
+        if (g_toolbar) SendMessageW(g_toolbar, TB_AUTOSIZE, 0, 0);
         return 0;
     case WM_PAINT:
         on_paint(window);
