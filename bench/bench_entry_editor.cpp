@@ -8,6 +8,8 @@
 
 #include <windows.h>
 
+#include "bench_support.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <string>
@@ -17,30 +19,13 @@ namespace {
 
 constexpr int kRounds = 25;
 
-double now_ms() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-void report(const char* what, std::vector<double> times) {
-    std::sort(times.begin(), times.end());
-    std::printf("%-52s median %8.3f ms   min %8.3f ms   max %8.3f ms\n", what, times[times.size() / 2], times.front(),
-                times.back());
-}
-
 // One key release with `text` in the capture field, until the dialog has painted.
 double release(HWND field, const std::wstring& text) {
     SetWindowTextW(field, text.c_str());
-    double start = now_ms();
+    double start = bench::now_ms();
     SendMessageW(field, WM_KEYUP, 'A', 0xC0000001);
     GdiFlush();
-    return now_ms() - start;
+    return bench::now_ms() - start;
 }
 
 void measure(HWND dialog) {
@@ -63,16 +48,16 @@ void measure(HWND dialog) {
         bulk.push_back(release(field, L"1234567"));
     }
     for (int round = 0; round < kRounds; ++round) {
-        double start = now_ms();
+        double start = bench::now_ms();
         InvalidateRect(dialog, nullptr, TRUE);
         UpdateWindow(dialog);
         GdiFlush();
-        paint.push_back(now_ms() - start);
+        paint.push_back(bench::now_ms() - start);
     }
-    report("key release, one character among the first 32", early);
-    report("key release, one character past 64 (band repaint)", late);
-    report("key release, seven characters past 64", bulk);
-    report("complete paint of the dialog, five history rows", paint);
+    bench::report("key release, one character among the first 32", early);
+    bench::report("key release, one character past 64 (band repaint)", late);
+    bench::report("key release, seven characters past 64", bulk);
+    bench::report("complete paint of the dialog, five history rows", paint);
 }
 
 void CALLBACK in_dialog(HWND, UINT, UINT_PTR id, DWORD) {
@@ -86,15 +71,7 @@ void CALLBACK in_dialog(HWND, UINT, UINT_PTR id, DWORD) {
 } // namespace
 
 int main() {
-    wchar_t dir[MAX_PATH];
-    GetTempPathW(MAX_PATH, dir);
-    wcscat(dir, L"tarvik_bench_entry");
-    CreateDirectoryW(dir, nullptr);
-    SetCurrentDirectoryW(dir);
-
-    HINSTANCE instance = GetModuleHandleW(nullptr);
-    if (!register_main_window_class(instance)) return 1;
-    HWND window = create_main_window(instance);
+    HWND window = bench::open_main_window(L"tarvik_bench_entry");
     if (!window) return 1;
     ShowWindow(window, SW_SHOWNORMAL);
     for (int i = 0; i < kHistoryPlaces; ++i) {

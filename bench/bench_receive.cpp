@@ -18,6 +18,8 @@
 
 #include <windows.h>
 
+#include "bench_support.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <thread>
@@ -28,17 +30,6 @@ namespace {
 
 constexpr int kTrailerRecords = 3;
 constexpr int kAddressRecords = 4;
-
-double now_s() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 sockaddr_in loopback(int port) {
     sockaddr_in a{};
@@ -62,13 +53,13 @@ double bare_udp(int port, double seconds) {
     if (bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == SOCKET_ERROR) return -1;
     char buffer[kReceiveChunk + 1];
     long long count = 0;
-    double start = now_s(), end = start + seconds;
-    while (now_s() < end) {
+    double start = bench::now_s(), end = start + seconds;
+    while (bench::now_s() < end) {
         sockaddr_in from{};
         int length = sizeof from;
         if (recvfrom(s, buffer, kReceiveChunk, 0, reinterpret_cast<sockaddr*>(&from), &length) >= 0) ++count;
     }
-    double took = now_s() - start;
+    double took = bench::now_s() - start;
     closesocket(s);
     return static_cast<double>(count) / took;
 }
@@ -82,8 +73,8 @@ double bare_tcp(int port, double seconds, bool with_select) {
     SOCKET client = accept(listener, nullptr, nullptr);
     char buffer[kReceiveChunk + 1];
     long long bytes = 0;
-    double start = now_s(), end = start + seconds;
-    while (now_s() < end) {
+    double start = bench::now_s(), end = start + seconds;
+    while (bench::now_s() < end) {
         if (with_select) {
             fd_set set;
             FD_ZERO(&set);
@@ -96,7 +87,7 @@ double bare_tcp(int port, double seconds, bool with_select) {
         if (got <= 0) break;
         bytes += got;
     }
-    double took = now_s() - start;
+    double took = bench::now_s() - start;
     closesocket(client);
     closesocket(listener);
     return static_cast<double>(bytes) / took;
@@ -112,7 +103,7 @@ double g_longest_pause = 0;
 double g_last_turn = 0;
 
 void CALLBACK ui_turn(HWND, UINT, UINT_PTR, DWORD) {
-    double t = now_s();
+    double t = bench::now_s();
     if (g_last_turn > 0) g_longest_pause = std::max(g_longest_pause, t - g_last_turn);
     g_last_turn = t;
 }
@@ -132,15 +123,15 @@ double tarvik(HWND window, bool udp, int port, double seconds, int size, bool pu
     if (!connection_is_open()) return -1;
     // As in the bare loops, the clock starts with the first packet.
     uint64_t first = records_so_far();
-    double wait_end = now_s() + 5;
-    while (records_so_far() == first && now_s() < wait_end) Sleep(1);
+    double wait_end = bench::now_s() + 5;
+    while (records_so_far() == first && bench::now_s() < wait_end) Sleep(1);
     first = records_so_far();
-    double start = now_s(), end = start + seconds;
+    double start = bench::now_s(), end = start + seconds;
     g_longest_pause = 0;
     g_last_turn = 0;
     UINT_PTR timer = pump ? SetTimer(nullptr, 0, 10, ui_turn) : 0;
     MSG msg;
-    while (now_s() < end) {
+    while (bench::now_s() < end) {
         if (!pump) {
             Sleep(20);
         } else if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -151,7 +142,7 @@ double tarvik(HWND window, bool udp, int port, double seconds, int size, bool pu
         }
     }
     if (timer) KillTimer(nullptr, timer);
-    double took = now_s() - start;
+    double took = bench::now_s() - start;
     uint64_t added = records_so_far() - first;
     SendMessageW(window, WM_COMMAND, IDM_CLOSE, 0);
     *pause_ms = g_longest_pause * 1000;
@@ -178,9 +169,7 @@ int main(int argc, char** argv) {
     g_seams.message_box = quiet_box;
     WSADATA data;
     WSAStartup(MAKEWORD(2, 2), &data);
-    HINSTANCE instance = GetModuleHandleW(nullptr);
-    register_main_window_class(instance);
-    HWND window = create_main_window(instance);
+    HWND window = bench::open_main_window(L"tarvik_bench_receive");
     if (!window) return 1;
     SetWindowPos(window, nullptr, 0, 0, 1300, 900, SWP_NOZORDER);
     ShowWindow(window, SW_SHOWNORMAL);

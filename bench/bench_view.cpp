@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include "bench_support.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -38,17 +40,6 @@ std::vector<TrafficRecord> make_traffic(int count) {
     return records;
 }
 
-double now_ms() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
 void pump() {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -63,32 +54,11 @@ void paint_now(HWND window) {
     GdiFlush();
 }
 
-struct Figures {
-    double median, low, high;
-};
-
-Figures summarise(std::vector<double> times) {
-    std::sort(times.begin(), times.end());
-    return {times[times.size() / 2], times.front(), times.back()};
-}
-
-void report(const char* what, Figures f) {
-    std::printf("%-44s median %8.3f ms   min %8.3f ms   max %8.3f ms\n", what, f.median, f.low, f.high);
-}
-
 } // namespace
 
 int main() {
     // The program's files (settings, colours) go to a folder of their own.
-    wchar_t dir[MAX_PATH];
-    GetTempPathW(MAX_PATH, dir);
-    wcscat(dir, L"tarvik_bench_view");
-    CreateDirectoryW(dir, nullptr);
-    SetCurrentDirectoryW(dir);
-
-    HINSTANCE instance = GetModuleHandleW(nullptr);
-    if (!register_main_window_class(instance)) return 1;
-    HWND window = create_main_window(instance);
+    HWND window = bench::open_main_window(L"tarvik_bench_view");
     if (!window) return 1;
     RECT frame = {0, 0, kClientWidth, kClientHeight};
     AdjustWindowRect(&frame, WS_OVERLAPPEDWINDOW, GetMenu(window) != nullptr);
@@ -109,24 +79,24 @@ int main() {
             traffic_replace(traffic.data(), base);
             paint_now(window); // everything up to the base is on the screen
             traffic_replace(traffic.data(), base + fresh);
-            double start = now_ms();
+            double start = bench::now_ms();
             append_to_view();
             GdiFlush();
-            times.push_back(now_ms() - start);
+            times.push_back(bench::now_ms() - start);
         }
         char what[64];
         std::snprintf(what, sizeof what, "timer tick after %d new record%s", fresh, fresh == 1 ? "" : "s");
-        report(what, summarise(times));
+        bench::report(what, times);
     }
 
     std::vector<double> times;
     traffic_replace(traffic.data(), base + 100000);
     for (int round = 0; round < kRounds; ++round) {
-        double start = now_ms();
+        double start = bench::now_ms();
         paint_now(window);
-        times.push_back(now_ms() - start);
+        times.push_back(bench::now_ms() - start);
     }
-    report("complete paint of the full window", summarise(times));
+    bench::report("complete paint of the full window", times);
 
     DestroyWindow(window);
     pump();

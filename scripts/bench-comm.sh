@@ -6,22 +6,18 @@
 # [datagram size, default 32]
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
-BUILD=${TARVIK_BUILD:-$TARVIK_ROOT/build}
 
 if [ "${1:-}" != --on-display ]; then
-    ensure_packages
-    build_tarvik "$BUILD"
-    prepare_wine_prefix "$BUILD/wineprefix"
+    prepare_build
     gcc -O2 -o "$BUILD/bench/flood_sender" "$TARVIK_ROOT/bench/flood_sender.c"
-    exec xvfb-run -a -s "-screen 0 1600x1000x24 -nolisten tcp" bash "$0" --on-display "${1:-2}" "${2:-4}" "${3:-32}"
+    exec xvfb-run -a -s "$VIRTUAL_SCREEN" bash "$0" --on-display "$BUILD" "${1:-2}" "${2:-4}" "${3:-32}"
 fi
 
-TURN=$2
-ROUNDS=$3
-SIZE=$4
-export WINEPREFIX=$BUILD/wineprefix
-start_wine
-trap stop_wine EXIT
+BUILD=$2
+TURN=$3
+ROUNDS=$4
+SIZE=$5
+enter_wine_session "$BUILD"
 # The program writes its settings file where it runs: not in the source tree.
 WORK=$(mktemp -d)
 trap 'stop_wine; rm -rf "$WORK"' EXIT

@@ -24,6 +24,24 @@ ensure_packages() {
     fi
 }
 
+# The virtual display of tests, screenshots and benchmarks.
+VIRTUAL_SCREEN="-screen 0 1600x1000x24 -nolisten tcp"
+
+# Packages, build and Wine prefix in one step; sets BUILD ($TARVIK_BUILD, default build/).
+prepare_build() {
+    ensure_packages
+    BUILD=${TARVIK_BUILD:-$TARVIK_ROOT/build}
+    build_tarvik "$BUILD"
+    prepare_wine_prefix "$BUILD/wineprefix"
+}
+
+# Starts the persistent Wine session of the build folder $1 for the rest of the script.
+enter_wine_session() {
+    export WINEPREFIX=$1/wineprefix
+    start_wine
+    trap stop_wine EXIT
+}
+
 # Configures and builds into $1 (default build/).
 build_tarvik() {
     local dir=${1:-$TARVIK_ROOT/build}

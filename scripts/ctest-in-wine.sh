@@ -3,7 +3,5 @@
 set -uo pipefail
 source "$(dirname "$0")/common.sh"
 BUILD=$(cd "$1" && pwd); shift
-export WINEPREFIX=$BUILD/wineprefix
-start_wine
-trap stop_wine EXIT
+enter_wine_session "$BUILD"
 cd "$BUILD" && ctest --output-on-failure --timeout 300 "$@"

@@ -4,10 +4,7 @@
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
-ensure_packages
-BUILD=${TARVIK_BUILD:-$TARVIK_ROOT/build}
-build_tarvik "$BUILD"
-prepare_wine_prefix "$BUILD/wineprefix"
+prepare_build
 
 RUN=$BUILD/run
 mkdir -p "$RUN"

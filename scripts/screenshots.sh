@@ -5,18 +5,13 @@ set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
 if [ "${1:-}" != --inside ]; then
-    ensure_packages
-    BUILD=${TARVIK_BUILD:-$TARVIK_ROOT/build}
-    build_tarvik "$BUILD"
-    prepare_wine_prefix "$BUILD/wineprefix"
-    exec xvfb-run -a -s "-screen 0 1600x1000x24 -nolisten tcp" "$0" --inside "$BUILD" "$@"
+    prepare_build
+    exec xvfb-run -a -s "$VIRTUAL_SCREEN" "$0" --inside "$BUILD" "$@"
 fi
 
 BUILD=$2; shift 2
-export WINEPREFIX=$BUILD/wineprefix
 export TARVIK_SOURCE_DIR=$TARVIK_ROOT
-start_wine
-trap stop_wine EXIT
+enter_wine_session "$BUILD"
 for scene in "$@"; do
     hs=$(mktemp -d)
     "$TARVIK_ROOT/scripts/wine-emulator" "$BUILD/tests/tarvik_screens.exe" "$scene" "Z:${hs//\//\\}" &

@@ -1,0 +1,59 @@
+// What the benchmark programs share: a clock, median figures, and the real main window in
+// a folder of its own, with the host calling itself "localhost" so that nothing leaves
+// the machine.
+#pragma once
+#include "app/main_window.h"
+#include "app/seams.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <cwchar>
+#include <vector>
+
+namespace bench {
+
+inline double now_ms() {
+    static const LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+inline double now_s() { return now_ms() / 1000.0; }
+
+// One line of figures: the median, the fastest and the slowest of the times in ms.
+inline void report(const char* what, std::vector<double> times) {
+    if (times.empty()) return;
+    std::sort(times.begin(), times.end());
+    std::printf("%-52s median %8.3f ms   min %8.3f ms   max %8.3f ms\n", what, times[times.size() / 2], times.front(),
+                times.back());
+}
+
+inline int local_host_name(char* buffer, int size) {
+    if (size < 10) return -1;
+    std::strcpy(buffer, "localhost");
+    return 0;
+}
+
+// The program's files (settings, colours) go to %TEMP%\<folder>, which becomes current;
+// returns the main window (not yet shown), or null.
+inline HWND open_main_window(const wchar_t* folder) {
+    wchar_t dir[MAX_PATH];
+    GetTempPathW(MAX_PATH, dir);
+    wcsncat(dir, folder, MAX_PATH - wcslen(dir) - 1);
+    CreateDirectoryW(dir, nullptr);
+    SetCurrentDirectoryW(dir);
+    g_seams.host_name = local_host_name;
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    if (!register_main_window_class(instance)) return nullptr;
+    return create_main_window(instance);
+}
+
+} // namespace bench
