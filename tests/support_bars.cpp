@@ -5,6 +5,7 @@
 #include "app/settings.h"
 #include "comm/connection.h"
 #include "harness.h"
+#include "support_loopback.h"
 #include "look/dark_mode.h"
 
 namespace bars_test {
@@ -31,16 +32,7 @@ void close_main_window(HWND window) {
 int free_udp_port() {
     WSADATA data;
     if (WSAStartup(MAKEWORD(2, 2), &data) != 0) return 0;
-    int port = 0;
-    SOCKET s = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
-    sockaddr_in at = {};
-    at.sin_family = AF_INET;
-    at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    int length = sizeof at;
-    if (s != INVALID_SOCKET && bind(s, reinterpret_cast<sockaddr*>(&at), sizeof at) == 0 &&
-        getsockname(s, reinterpret_cast<sockaddr*>(&at), &length) == 0)
-        port = ntohs(at.sin_port);
-    if (s != INVALID_SOCKET) closesocket(s);
+    int port = loopback::free_port(SOCK_DGRAM);
     WSACleanup();
     return port;
 }
