@@ -88,5 +88,5 @@ void write_dark_mode_file(int v) {
 }
 
 INT_PTR run_dark_mode_dialog(HWND owner) {
-    return DialogBoxParamW(g_app.instance, MAKEINTRESOURCEW(IDD_DARK_MODE), owner, dark_mode_proc, 0);
+    return DialogBoxParamW(app_instance(), MAKEINTRESOURCEW(IDD_DARK_MODE), owner, dark_mode_proc, 0);
 }

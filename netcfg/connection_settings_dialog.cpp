@@ -196,6 +196,6 @@ INT_PTR CALLBACK connection_settings_proc(HWND dialog, UINT message, WPARAM wpar
 } // namespace
 
 INT_PTR run_connection_settings_dialog(HWND owner) {
-    return DialogBoxParamW(g_app.instance ? g_app.instance : GetModuleHandleW(nullptr),
+    return DialogBoxParamW(app_instance(),
                            MAKEINTRESOURCEW(IDD_CONNECTION_SETTINGS), owner, connection_settings_proc, 0);
 }

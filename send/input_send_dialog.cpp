@@ -256,7 +256,7 @@ INT_PTR CALLBACK input_send_proc(HWND dialog, UINT message, WPARAM wparam, LPARA
 
 INT_PTR run_input_send_dialog(HWND owner) {
     if (g_app.input_send_open) return 0;
-    HINSTANCE module = g_app.instance ? g_app.instance : GetModuleHandleW(nullptr);
+    HINSTANCE module = app_instance();
     INT_PTR result = DialogBoxParamW(module, MAKEINTRESOURCEW(IDD_INPUT_SEND), owner, input_send_proc, 0);
     // However the dialog ended (its owner destroyed, say), a later command must open it again.
     g_app.input_send_open = 0;
