@@ -86,15 +86,9 @@ void edit_macro_file(HWND window) {
     enter_start_directory();
     wchar_t file[kMacroPickChars] = {};
     if (!start_dir_path(L"*.txt", file, kMacroPickChars)) wcscpy(file, L"*.txt");
-    OPENFILENAMEW ofn = {};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = window;
-    ofn.lpstrFilter = L"Text(*.txt)\0*.txt\0";
-    ofn.lpstrFile = file;
-    ofn.nMaxFile = kMacroPickChars;
-    ofn.lpstrTitle = L"MACROファイル編集";
-    ofn.Flags = OFN_EXPLORER | OFN_ALLOWMULTISELECT;
-    if (!show_file_dialog(&ofn, false)) return;
+    if (!choose_path(window, L"Text(*.txt)\0*.txt\0", L"MACROファイル編集", OFN_EXPLORER | OFN_ALLOWMULTISELECT,
+                     file, kMacroPickChars, false))
+        return;
 
     const wchar_t* first = file;
     const wchar_t* next = first + wcslen(first) + 1;

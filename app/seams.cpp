@@ -36,6 +36,19 @@ int show_message_box(HWND owner, const wchar_t* text, const wchar_t* caption, UI
 
 BOOL show_file_dialog(OPENFILENAMEW* ofn, bool save) { return g_seams.file_dialog(ofn, save); }
 
+BOOL choose_path(HWND owner, const wchar_t* filter, const wchar_t* title, DWORD flags, wchar_t* file,
+                 DWORD file_chars, bool save) {
+    OPENFILENAMEW ofn = {};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = owner;
+    ofn.lpstrFilter = filter;
+    ofn.lpstrFile = file;
+    ofn.nMaxFile = file_chars;
+    ofn.lpstrTitle = title;
+    ofn.Flags = flags;
+    return show_file_dialog(&ofn, save);
+}
+
 INT_PTR shell_start(HWND owner, const wchar_t* verb, const wchar_t* file, const wchar_t* params,
                     const wchar_t* dir, int show) {
     return g_seams.shell_execute(owner, verb, file, params, dir, show);

@@ -22,6 +22,10 @@ extern const Seams kRealSeams;
 int show_message_box(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type);
 // Runs the common open (save = false) or save dialog.
 BOOL show_file_dialog(OPENFILENAMEW* ofn, bool save);
+// The same, filled in the way every file dialog of the program uses it: `file` holds the
+// initial name in and the chosen path out (file_chars characters).
+BOOL choose_path(HWND owner, const wchar_t* filter, const wchar_t* title, DWORD flags, wchar_t* file,
+                 DWORD file_chars, bool save);
 // ShellExecuteW; the result is the shell's instance value (above 32 on success).
 int get_host_name(char* buffer, int size);
 INT_PTR shell_start(HWND owner, const wchar_t* verb, const wchar_t* file, const wchar_t* params,

@@ -26,15 +26,9 @@ int choose_text_file(HWND owner, wchar_t* path, bool save) {
     wchar_t file[kPathChars] = {};
     if (!start_dir_path(path[0] ? path : L"temp.txt", file, kPathChars)) file[0] = 0;
 
-    OPENFILENAMEW ofn = {};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = owner;
-    ofn.lpstrFilter = L"TxtFile(*.txt)\0*.txt\0AllFile(*.*)\0*.*\0\0";
-    ofn.lpstrFile = file;
-    ofn.nMaxFile = kPathChars;
-    ofn.lpstrTitle = title;
-    ofn.Flags = kTextFileDialogFlags;
-    if (!show_file_dialog(&ofn, save)) return 1;
+    if (!choose_path(owner, L"TxtFile(*.txt)\0*.txt\0AllFile(*.*)\0*.*\0\0", title, kTextFileDialogFlags, file,
+                     kPathChars, save))
+        return 1;
     wmemset(path, 0, kPathChars);
     wcsncpy(path, file, kPathChars - 1);
     return 0;

@@ -71,15 +71,8 @@ bool choose_file(wchar_t* name, int mode, HWND owner) {
     wcsncpy(title, text_entry(m.title_entry), 31);
     title[31] = 0;
 
-    OPENFILENAMEW ofn = {};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = owner;
-    ofn.lpstrFilter = m.filter;
-    ofn.lpstrFile = file;
-    ofn.nMaxFile = kPathChars;
-    ofn.lpstrTitle = title;
-    ofn.Flags = OFN_FILEMUSTEXIST | OFN_EXTENSIONDIFFERENT;
-    if (!show_file_dialog(&ofn, m.save)) return false;
+    if (!choose_path(owner, m.filter, title, OFN_FILEMUSTEXIST | OFN_EXTENSIONDIFFERENT, file, kPathChars, m.save))
+        return false;
 
     if (!force_extension(file, kPathChars, m.ext)) {
         // The extension would make the path too long for every buffer that holds it.
