@@ -7,7 +7,7 @@
 
 void entry_empty(Entry* entry) { entry_assign(entry, nullptr, 0); }
 
-void entry_assign(Entry* entry, const wchar_t* chars, int count) {
+void entry_assign(Entry* entry, const EntryUnit* chars, int count) {
     if (count < 0 || !chars) count = 0;
     if (count > kEntryChars) count = kEntryChars;
     for (int i = 0; i < kEntryChars; ++i) entry->chars[i] = i < count ? chars[i] : 0;
@@ -16,9 +16,9 @@ void entry_assign(Entry* entry, const wchar_t* chars, int count) {
 
 namespace {
 
-wchar_t digit_of(uint32_t half) {
-    wchar_t d = static_cast<wchar_t>(half | 0x30);
-    return d > L'9' ? static_cast<wchar_t>(d + 7) : d;
+EntryUnit digit_of(uint32_t half) {
+    EntryUnit d = static_cast<EntryUnit>(half | 0x30);
+    return d > u'9' ? static_cast<EntryUnit>(d + 7) : d;
 }
 
 bool ends_in_txt(const wchar_t* path, size_t length) {
@@ -33,11 +33,11 @@ bool ends_in_txt(const wchar_t* path, size_t length) {
 CellTexts char_cell_texts(uint32_t c) {
     CellTexts cell = {};
     if (const wchar_t* name = control_name(c)) {
-        cell.text[0] = name[0];
-        cell.text[1] = name[1];
+        cell.text[0] = static_cast<EntryUnit>(name[0]);
+        cell.text[1] = static_cast<EntryUnit>(name[1]);
         cell.text_length = 2;
     } else {
-        cell.text[0] = static_cast<wchar_t>(c);
+        cell.text[0] = static_cast<EntryUnit>(c);
         cell.text_length = 1;
     }
     cell.value[0] = digit_of((c & 0xFFFF) >> 4);
@@ -45,17 +45,17 @@ CellTexts char_cell_texts(uint32_t c) {
     return cell;
 }
 
-void byte_digits(uint8_t b, wchar_t out[2]) {
+void byte_digits(uint8_t b, EntryUnit out[2]) {
     out[0] = digit_of(b >> 4);
     out[1] = digit_of(b & 0xF);
 }
 
-uint8_t hex_pair_value(wchar_t first, wchar_t second) {
-    const wchar_t pair[3] = {first, second, 0};
+uint8_t hex_pair_value(EntryUnit first, EntryUnit second) {
+    const wchar_t pair[3] = {static_cast<wchar_t>(first), static_cast<wchar_t>(second), 0};
     return static_cast<uint8_t>(std::wcstol(pair, nullptr, 16) & 0xFF);
 }
 
-void widen_bytes(const uint8_t* bytes, int count, wchar_t* out) {
+void widen_bytes(const uint8_t* bytes, int count, EntryUnit* out) {
     for (int i = 0; i < count; ++i) out[i] = bytes[i];
 }
 

@@ -7,38 +7,48 @@
 
 constexpr int kEntryChars = 256;
 
+// One UTF-16 code unit of an entry. On Windows that is wchar_t, so entries go to and from
+// the window functions unchanged; where wchar_t has 32 bits (the native sanitizer and fuzz
+// builds) char16_t holds the same 16-bit values, so the same arithmetic is checked there.
+#ifdef _WIN32
+using EntryUnit = wchar_t;
+#else
+using EntryUnit = char16_t;
+#endif
+static_assert(sizeof(EntryUnit) == 2, "entries are 16-bit units");
+
 // One composed string: the send history, the preset lists and the editors hold these.
 // Places past the length are 0.
 struct Entry {
     int length;
-    wchar_t chars[kEntryChars];
+    EntryUnit chars[kEntryChars];
 };
 
 void entry_empty(Entry* entry);
 // Places count..255 become 0; count is kept within 0..256.
-void entry_assign(Entry* entry, const wchar_t* chars, int count);
+void entry_assign(Entry* entry, const EntryUnit* chars, int count);
 
 // What one grid cell shows of a character: its text (the character itself or a two-letter
 // control name) and its value (two characters, the high digit first).
 struct CellTexts {
-    wchar_t text[3];
+    EntryUnit text[3];
     int text_length; // 1 or 2
-    wchar_t value[3];
+    EntryUnit value[3];
 };
 
 // The cell texts of c. The value digits come from the four-bit halves of c, each raised to
 // "A".."F" past "9"; for every code below 0x100 they are its two upper-case hexadecimal digits.
 CellTexts char_cell_texts(uint32_t c);
 // Two upper-case hexadecimal digits of a byte, high digit first.
-void byte_digits(uint8_t b, wchar_t out[2]);
+void byte_digits(uint8_t b, EntryUnit out[2]);
 
 // A typed pair converted as a base-16 number in the usual way (leading white space and a
 // sign are accepted, the digits stop at the first character that is not one, no digit at
 // all gives 0), cut to its low 8 bits: "41" 0x41, "G7" 0, " 7" 7, "-1" 0xFF.
-uint8_t hex_pair_value(wchar_t first, wchar_t second);
+uint8_t hex_pair_value(EntryUnit first, EntryUnit second);
 
 // One character per byte, of the byte's value.
-void widen_bytes(const uint8_t* bytes, int count, wchar_t* out);
+void widen_bytes(const uint8_t* bytes, int count, EntryUnit* out);
 
 // The name under which a list of entries is saved: a name ending in ".txt" (any case)
 // stays; a dot among the last four characters of the file name starts the extension that

@@ -1,6 +1,6 @@
 #include "send/send_history.h"
 
-#include <cwchar>
+#include <cstring>
 
 SendHistory g_history;
 
@@ -8,11 +8,11 @@ void clear_send_history() {
     for (Entry& e : g_history.places) entry_empty(&e);
 }
 
-bool file_in_history(const wchar_t* chars, int count) {
+bool file_in_history(const EntryUnit* chars, int count) {
     Entry sent;
     entry_assign(&sent, chars, count);
     for (const Entry& e : g_history.places)
-        if (e.length >= 1 && e.length == sent.length && wmemcmp(e.chars, sent.chars, kEntryChars) == 0) return false;
+        if (e.length >= 1 && e.length == sent.length && std::memcmp(e.chars, sent.chars, sizeof e.chars) == 0) return false;
     for (int k = kHistoryPlaces - 1; k > 0; --k) g_history.places[k] = g_history.places[k - 1];
     g_history.places[0] = sent;
     return true;

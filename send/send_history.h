@@ -16,6 +16,6 @@ void clear_send_history();
 // Files a string that was sent: one already in the history (the same characters, the same
 // length) stays where it is; otherwise every entry moves down one place, the last one
 // falls out and the string takes place 0. Returns false when it was already there.
-bool file_in_history(const wchar_t* chars, int count);
+bool file_in_history(const EntryUnit* chars, int count);
 // Removes place k: the places below it move up one and place 19 becomes empty.
 void delete_history_place(int place);

@@ -120,9 +120,9 @@ void load_log(HWND owner) {
     }
     uint8_t header[kLogHeaderBytes] = {};
     read_up_to(file.h, header, kLogHeaderBytes);
-    int64_t count = parse_log_header(header);
+    int count = log_header_count(header);
     // A count the buffer cannot hold is not a log of ours: refuse it, change nothing.
-    if (count < 0 || count > kTrafficCapacity) {
+    if (count < 0) {
         text_message_box(13, owner, 0, kCaption);
         return;
     }

@@ -1,5 +1,7 @@
 #include "view/log_format.h"
 
+#include "comm/traffic_buffer.h"
+
 #include <cstdio>
 #include <cwchar>
 #include <cwctype>
@@ -26,6 +28,11 @@ int64_t parse_log_header(const uint8_t header[kLogHeaderBytes]) {
         if (value < INT64_C(1) << 40) value = value * 10 + (unit(i) - L'0');
     }
     return negative ? -value : value;
+}
+
+int log_header_count(const uint8_t header[kLogHeaderBytes]) {
+    int64_t count = parse_log_header(header);
+    return count < 0 || count > kTrafficCapacity ? -1 : static_cast<int>(count);
 }
 
 namespace {

@@ -11,6 +11,9 @@ void format_log_header(int count, uint8_t header[kLogHeaderBytes]);
 // The count as a decimal number: leading white space and a sign allowed, reading stops
 // at the first character that is not a digit. Values beyond 32 bits saturate.
 int64_t parse_log_header(const uint8_t header[kLogHeaderBytes]);
+// The number of records a log file with this header asks for, or -1 when the buffer could
+// not hold them (such a file is not one of ours and is refused whole).
+int log_header_count(const uint8_t header[kLogHeaderBytes]);
 
 // Makes the path end in `ext` (such as L".log"): kept when it already does (any case),
 // otherwise the extension of the last path component is replaced, or `ext` appended.
