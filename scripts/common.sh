@@ -3,7 +3,8 @@
 
 TARVIK_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 TARVIK_PACKAGES="cmake ninja-build python3 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
-mingw-w64-x86-64-dev wine wine64 xvfb xauth imagemagick fonts-wine fonts-wqy-microhei googletest"
+mingw-w64-x86-64-dev wine wine64 xvfb xauth imagemagick fonts-wine fonts-wqy-microhei googletest \
+clang libclang-rt-14-dev"
 
 # Installs what is missing (as root), or says the exact line to run.
 ensure_packages() {
@@ -49,6 +50,31 @@ build_tarvik() {
         -DCMAKE_TOOLCHAIN_FILE="$TARVIK_ROOT/cmake/mingw-w64-x86_64.cmake" \
         -DCMAKE_BUILD_TYPE=Release >/dev/null &&
     cmake --build "$dir" -- -j"$(nproc)"
+}
+
+# The native fuzz targets and sanitizer programs (fuzz/), built with clang into $1.
+build_fuzz() {
+    local dir=$1
+    cmake -S "$TARVIK_ROOT/fuzz" -B "$dir" -G Ninja -DCMAKE_CXX_COMPILER=clang++ >/dev/null &&
+    cmake --build "$dir" -- -j"$(nproc)"
+}
+
+# Runs the fuzz targets (each over its seed corpus, then briefly on new inputs) and the
+# sanitizer programs of the fuzz build $1 through ctest; further arguments go to ctest.
+# Ends with one line per program and a closing verdict.
+run_fuzz_tests() {
+    local dir=$1 status=0
+    shift
+    rm -f "$dir"/runs/*/summary.txt
+    (cd "$dir" && ctest --output-on-failure -j"$(nproc)" "$@") || status=$?
+    echo "Native fuzz targets and sanitizer programs:"
+    cat "$dir"/runs/*/summary.txt 2>/dev/null | sed 's/^/  /'
+    if [ $status -eq 0 ]; then
+        echo "FUZZ: all fuzz targets and sanitizer programs passed"
+    else
+        echo "FUZZ: FAILED (see above)"
+    fi
+    return $status
 }
 
 export WINEDEBUG=-all
