@@ -323,6 +323,23 @@ TEST_F(MacroEngine, ReadWaitsForABlockOrTheTimeLimit) {
     EXPECT_EQ(reg(*state, 6), std::string(kMacroRegisterBytes, 'z'));
 }
 
+TEST_F(MacroEngine, ReadTakesTheReplyToTheSendBeforeIt) {
+    std::memcpy(fake.block, "OLD", 3);
+    ASSERT_EQ(start(u"SEND 41\r\nTIME 001\r\nREAD 01 002 010\r\nREAD 02 002 010\r\n"), 0);
+    EXPECT_EQ(macro_step(*state, host), kMacroNext);
+    std::memcpy(fake.block, "OK", 2); // the reply arrives between the lines
+    EXPECT_EQ(macro_step(*state, host), kMacroWaiting);
+    fake.tick += 100;
+    EXPECT_EQ(macro_step(*state, host), kMacroNext);
+    EXPECT_EQ(macro_step(*state, host), kMacroNext);
+    EXPECT_EQ(reg(*state, 1), "OK");
+    // The reply is taken once: a second READ waits for new data.
+    EXPECT_EQ(macro_step(*state, host), kMacroWaiting);
+    fake.tick += 1000;
+    EXPECT_EQ(macro_step(*state, host), kMacroNext);
+    EXPECT_EQ(state->registers[2].length, 0);
+}
+
 TEST_F(MacroEngine, AbortEndsAWaitAndRestartKeepsRegisters) {
     ASSERT_EQ(start(u"MOVE 07 \"kept\"\r\nREAD 01 005 000\r\nMOVE 02 41\r\n"), 0);
     EXPECT_EQ(macro_step(*state, host), kMacroNext);
