@@ -73,6 +73,8 @@ bool wait_over(MacroState& s, const MacroHost& host) {
     std::memset(r.data, 0, sizeof r.data);
     std::memcpy(r.data, block, static_cast<size_t>(n));
     r.length = n;
+    // Taken: the next "READ" waits for a newer block.
+    host.clear_received(host.context);
     return true;
 }
 
@@ -85,24 +87,23 @@ MacroOutcome begin_wait(MacroState& s, const MacroHost& host, const MacroWait& w
 
 // ---- commands ---------------------------------------------------------------------------
 
-// Sends a request: what arrives from now on is its reply for the next "READ".
-void send_request(MacroState& s, const MacroHost& host, int destination, const uint8_t* bytes, int n) {
+// What arrives from now on is the reply for the next "READ".
+void send_request(const MacroHost& host, int destination, const uint8_t* bytes, int n) {
     host.clear_received(host.context);
-    s.reply_pending = true;
     host.send(host.context, destination, bytes, n);
 }
 
-MacroOutcome cmd_send(MacroState& s, const MacroHost& host, const MacroLine& line) {
+MacroOutcome cmd_send(MacroState&, const MacroHost& host, const MacroLine& line) {
     uint8_t bytes[kMacroTextBytes];
     int n = 0;
-    if (macro_text(host, line, 0, bytes, &n)) send_request(s, host, line.destination, bytes, n);
+    if (macro_text(host, line, 0, bytes, &n)) send_request(host, line.destination, bytes, n);
     return kOutcomeDone;
 }
 
 MacroOutcome cmd_msed(MacroState& s, const MacroHost& host, const MacroLine& line) {
     if (MacroRegister* r = macro_register(s, line, 0)) {
         int n = r->length < 0 ? 0 : r->length > kMacroRegisterBytes ? kMacroRegisterBytes : r->length;
-        send_request(s, host, line.destination, r->data, n);
+        send_request(host, line.destination, r->data, n);
     }
     return kOutcomeDone;
 }
@@ -112,9 +113,6 @@ MacroOutcome cmd_read(MacroState& s, const MacroHost& host, const MacroLine& lin
     const int min_bytes = macro_number(line, 3, 3);
     const int tenths = macro_number(line, 7, 3);
     if (reg < 0 || reg >= kMacroRegisters || min_bytes < 0 || tenths < 0) return kOutcomeDone;
-    // Without a request since the last READ, only a block that arrives from now on counts.
-    if (!s.reply_pending) host.clear_received(host.context);
-    s.reply_pending = false;
     return begin_wait(s, host, MacroWait{kWaitRead, host.tick(host.context), tenths, min_bytes, reg});
 }
 
@@ -346,8 +344,8 @@ int macro_start(MacroState& state, const uint8_t* bytes, int count, const MacroH
     std::memset(state.text + units, 0, sizeof(char16_t) * static_cast<size_t>(kMacroTextUnits - units));
     state.length = units;
     state.position = 1;
-    state.reply_pending = false;
     state.running = true;
+    host.clear_received(host.context);
     return 0;
 }
 

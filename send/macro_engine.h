@@ -7,10 +7,10 @@
 // Waits never block: a "TIME" or "READ" that is not satisfied yet returns kMacroWaiting
 // and is looked at again by the next call; macro_abort ends it at once.
 //
-// Replies: "SEND" and "MSED" clear the received block just before they send, and the next
-// "READ" takes what has arrived since, so a peer that answers within the tick between the
-// two lines is not missed. A "READ" with no send since the previous one (or the start)
-// clears the block itself and counts only what arrives while it waits.
+// Replies: the received block is cleared when a macro starts, just before every "SEND" and
+// "MSED", and right after a "READ" has taken it. A "READ" thus takes the newest block
+// received since the last send or the last "READ", so a peer that answers within the tick
+// between a send and the "READ" after it is not missed.
 #pragma once
 #include <cstdint>
 
@@ -47,7 +47,6 @@ struct MacroState {
     int position;                   // where the next line starts
     bool running;
     MacroWait wait;
-    bool reply_pending;             // a send cleared the received block; the next READ keeps it
     MacroRegister registers[kMacroRegisters]; // kept across runs
 };
 

@@ -291,7 +291,7 @@ TEST_F(MacroEngine, TimeWaitsOnTheTickCount) {
 }
 
 TEST_F(MacroEngine, ReadWaitsForABlockOrTheTimeLimit) {
-    // The block is cleared when the wait begins: what was there before does not count.
+    // What was received before the start does not count.
     std::memcpy(fake.block, "OLD", 3);
     ASSERT_EQ(start(u"READ 03 005 010\r\nREAD 04 002 000\r\nREAD 05 000 000\r\nREAD 06 001 000\r\n"), 0);
     EXPECT_EQ(macro_step(*state, host), kMacroWaiting);
@@ -323,21 +323,24 @@ TEST_F(MacroEngine, ReadWaitsForABlockOrTheTimeLimit) {
     EXPECT_EQ(reg(*state, 6), std::string(kMacroRegisterBytes, 'z'));
 }
 
-TEST_F(MacroEngine, ReadTakesTheReplyToTheSendBeforeIt) {
-    std::memcpy(fake.block, "OLD", 3);
-    ASSERT_EQ(start(u"SEND 41\r\nTIME 001\r\nREAD 01 002 010\r\nREAD 02 002 010\r\n"), 0);
+TEST_F(MacroEngine, ReadTakesWhatCameSinceTheLastSendOrRead) {
+    ASSERT_EQ(start(u"SEND 41\r\nTIME 001\r\nREAD 01 002 010\r\nREAD 02 002 010\r\nREAD 03 002 010\r\n"), 0);
+    std::memcpy(fake.block, "OLD", 3); // before the send: not its reply
     EXPECT_EQ(macro_step(*state, host), kMacroNext);
-    std::memcpy(fake.block, "OK", 2); // the reply arrives between the lines
+    std::memcpy(fake.block, "OK", 2);  // the reply arrives between the lines
     EXPECT_EQ(macro_step(*state, host), kMacroWaiting);
     fake.tick += 100;
     EXPECT_EQ(macro_step(*state, host), kMacroNext);
     EXPECT_EQ(macro_step(*state, host), kMacroNext);
     EXPECT_EQ(reg(*state, 1), "OK");
-    // The reply is taken once: a second READ waits for new data.
+    // Taken once; a block that comes in before the next READ is that READ's.
+    std::memcpy(fake.block, "NE", 2);
+    EXPECT_EQ(macro_step(*state, host), kMacroNext);
+    EXPECT_EQ(reg(*state, 2), "NE");
     EXPECT_EQ(macro_step(*state, host), kMacroWaiting);
     fake.tick += 1000;
     EXPECT_EQ(macro_step(*state, host), kMacroNext);
-    EXPECT_EQ(state->registers[2].length, 0);
+    EXPECT_EQ(state->registers[3].length, 0);
 }
 
 TEST_F(MacroEngine, AbortEndsAWaitAndRestartKeepsRegisters) {
