@@ -21,6 +21,15 @@ EntryUnit digit_of(uint32_t half) {
     return d > u'9' ? static_cast<EntryUnit>(d + 7) : d;
 }
 
+bool is_space(EntryUnit c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); }
+
+int hex_digit(EntryUnit c) {
+    if (c >= u'0' && c <= u'9') return c - u'0';
+    if (c >= u'a' && c <= u'f') return c - u'a' + 10;
+    if (c >= u'A' && c <= u'F') return c - u'A' + 10;
+    return -1;
+}
+
 bool ends_in_txt(const wchar_t* path, size_t length) {
     if (length < 4) return false;
     const wchar_t* tail = path + length - 4;
@@ -50,9 +59,19 @@ void byte_digits(uint8_t b, EntryUnit out[2]) {
     out[1] = digit_of(b & 0xF);
 }
 
+int hex_pair_number(EntryUnit first, EntryUnit second) {
+    const EntryUnit pair[2] = {first, second};
+    int i = 0;
+    while (i < 2 && is_space(pair[i])) ++i;
+    bool negative = false;
+    if (i < 2 && (pair[i] == u'+' || pair[i] == u'-')) negative = pair[i++] == u'-';
+    int value = 0;
+    for (; i < 2 && hex_digit(pair[i]) >= 0; ++i) value = value * 16 + hex_digit(pair[i]);
+    return negative ? -value : value;
+}
+
 uint8_t hex_pair_value(EntryUnit first, EntryUnit second) {
-    const wchar_t pair[3] = {static_cast<wchar_t>(first), static_cast<wchar_t>(second), 0};
-    return static_cast<uint8_t>(std::wcstol(pair, nullptr, 16) & 0xFF);
+    return static_cast<uint8_t>(hex_pair_number(first, second) & 0xFF);
 }
 
 void widen_bytes(const uint8_t* bytes, int count, EntryUnit* out) {

@@ -42,9 +42,13 @@ CellTexts char_cell_texts(uint32_t c);
 // Two upper-case hexadecimal digits of a byte, high digit first.
 void byte_digits(uint8_t b, EntryUnit out[2]);
 
-// A typed pair converted as a base-16 number in the usual way (leading white space and a
-// sign are accepted, the digits stop at the first character that is not one, no digit at
-// all gives 0), cut to its low 8 bits: "41" 0x41, "G7" 0, " 7" 7, "-1" 0xFF.
+// Two characters converted as a base-16 number in the usual way: leading white space
+// (space, tab, CR, LF, VT, FF) and one sign are accepted, the digits stop at the first
+// character that is not one, and nothing convertible gives 0: "41" 0x41, "G7" 0, " 7" 7,
+// "7Z" 7, "-1" -1. Written out rather than left to the C library so that every build reads
+// a pair alike.
+int hex_pair_number(EntryUnit first, EntryUnit second);
+// A typed pair: hex_pair_number cut to its low 8 bits ("-1" 0xFF).
 uint8_t hex_pair_value(EntryUnit first, EntryUnit second);
 
 // One character per byte, of the byte's value.

@@ -1,0 +1,36 @@
+// The text of presets and macro steps: hexadecimal pairs mixed with quoted text.
+//
+// A preset line is read unit by unit. A double or single quote outside quotes opens quoted
+// text that the same kind of quote closes; inside, the other kind of quote is dropped and
+// every other unit is taken as it stands (all 16 bits). Outside quotes every two units form
+// a pair converted as a base-16 number, even with quoted text between them ("4"X"1" gives X
+// then 0x41); a digit left over at the end is dropped. Spaces and commas are pair units like
+// any other, so pairs are written without separators.
+//
+// Macro steps use the byte-wise form: the text is first made ANSI; inside quotes the other
+// kind of quote is plain text, and outside quotes the byte at hand and the next one always
+// form a pair, whatever the second one is.
+//
+// Everything but macro_text_to_bytes is free of the platform so it can be fuzzed natively.
+#pragma once
+#include <cstdint>
+
+#include "send/entry_text.h"
+
+// Characters of a macro step's text that are converted; the rest is ignored.
+constexpr int kMacroTextChars = 257;
+
+// Parses `length` units of one preset line into out (room for 256 characters; characters
+// past the 256th are dropped). Returns their count. A pair's value is stored as a 16-bit
+// character: "-1" gives 0xFFFF.
+int parse_preset_line(const EntryUnit* line, int length, EntryUnit* out);
+
+// The byte walk of a macro step's text, already ANSI. Writes at most `room` bytes to out
+// and returns their count; never more than `length` bytes come out.
+int macro_bytes_walk(const uint8_t* text, int length, uint8_t* out, int room);
+
+// A macro step's text (zero-terminated; at most its first 257 characters) in the thread's
+// ANSI code page without best fit, walked into bytes. Clears `room` bytes of out first.
+// 0 with the bytes' count in *count; 1 when the text does not convert, with *count as it
+// was: a character with no form of its own in the code page is not sent as some other byte.
+int macro_text_to_bytes(const wchar_t* text, uint8_t* out, int room, int* count);
