@@ -16,6 +16,7 @@
 #include "netcfg/connection_settings_dialog.h"
 #include "res/resource.h"
 #include "send/input_send_dialog.h"
+#include "send/macro_dialog.h"
 #include "view/log_files.h"
 #include "view/scrolling.h"
 #include "view/traffic_view.h"
@@ -214,6 +215,9 @@ bool run_command(HWND window, int id) {
     case IDM_INPUT_SEND:
         if (!g_app.input_send_open) run_input_send_dialog(window);
         return true;
+    case IDM_MACRO:
+        if (!g_app.macro_open) run_macro_dialog(window);
+        return true;
     case IDM_SCRATCH_TEXT:
         open_scratch_text(window);
         return true;
@@ -245,7 +249,6 @@ bool run_command(HWND window, int id) {
         shell_start(window, L"open", kHomePage, nullptr, nullptr, SW_SHOWNORMAL);
         return true;
     case IDM_PRESET_SEND:
-    case IDM_MACRO:
     case IDM_PRESET_EDIT:
     case IDM_ENVIRONMENT:
     case IDM_COLOURS:
