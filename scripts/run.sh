@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds Tarvik and starts it under Wine in a ready start directory (build/run): the text
-# table, a sample preset file and a sample connect_ip.bat beside the program.
+# table, a sample preset file, a sample connect_ip.bat and the example macros beside the program.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
@@ -13,6 +13,10 @@ for f in Tarvik_char2.ini mdata.txt connect_ip.bat; do
     [ -f "$TARVIK_ROOT/data/$f" ] || continue
     # The user's own edits of the samples are kept; the text table always follows the program.
     if [ "$f" = Tarvik_char2.ini ] || [ ! -f "$RUN/$f" ]; then cp -f "$TARVIK_ROOT/data/$f" "$RUN/"; fi
+done
+# The example macros go beside the program, where a bare file name finds them.
+for f in "$TARVIK_ROOT"/data/macros/*.txt; do
+    [ -f "$RUN/$(basename "$f")" ] || cp "$f" "$RUN/"
 done
 
 cd "$RUN"
