@@ -10,6 +10,7 @@
 #include "harness.h"
 #include "support_bar_scenes.h"
 #include "support_input_scenes.h"
+#include "support_macro_scenes.h"
 #include "support_view_scenes.h"
 
 #include <cstdio>
@@ -115,6 +116,7 @@ int main(int argc, char** argv) {
         {"live-light", [] { return scene_live_traffic(false, pose); }},
         {"live-dark", [] { return scene_live_traffic(true, pose); }},
         {"input_send", [] { return scene_input_send(pose); }},
+        {"macro", [] { return scene_macro(pose); }},
     };
     auto it = scenes.find(scene);
     if (it == scenes.end()) {
