@@ -2,9 +2,10 @@
 // the input feed the received block and the clock, the rest is the file. Whatever the
 // text, every register and the position stay in bounds and a run ends or waits.
 #include "send/macro_engine.h"
+#include "send/preset_text.h"
+#include "support/fuzz_check.h"
 
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -18,26 +19,21 @@ struct Host {
 
 Host& host_of(void* context) { return *static_cast<Host*>(context); }
 
-// Hexadecimal pairs and double-quoted text, never more than the room.
+// The real byte walk, on the low bytes of the units (the code page step is the platform's);
+// "~" stands for a character that does not convert.
 int text_to_bytes(void*, const char16_t* text, int length, uint8_t* out, int room, int* count) {
-    if (length < 0 || length > kMacroLineChars) std::abort();
-    int n = 0;
-    bool quoted = false;
-    for (int i = 0; i < length && n < room; ++i) {
-        if (text[i] == u'"') quoted = !quoted;
-        else if (quoted) out[n++] = static_cast<uint8_t>(text[i]);
-        else if (text[i] == u'~') return 1;
-        else if (i + 1 < length) {
-            out[n++] = static_cast<uint8_t>(text[i] ^ text[i + 1]);
-            ++i;
-        }
+    FUZZ_CHECK(length >= 0 && length <= kMacroLineChars && room == kMacroTextBytes);
+    uint8_t narrow[kMacroLineChars];
+    for (int i = 0; i < length; ++i) {
+        if (text[i] == u'~') return 1;
+        narrow[i] = static_cast<uint8_t>(text[i]);
     }
-    *count = n;
+    *count = macro_bytes_walk(narrow, length, out, room);
     return 0;
 }
 
 int send(void*, int, const uint8_t* bytes, int length) {
-    if (length < 0 || length > kMacroRegisterBytes) std::abort();
+    FUZZ_CHECK(length >= 0 && length <= kMacroRegisterBytes);
     uint8_t sum = 0;
     for (int i = 0; i < length; ++i) sum = static_cast<uint8_t>(sum ^ bytes[i]); // every byte readable
     static volatile uint8_t g_sink;
@@ -63,10 +59,10 @@ void read_received(void* c, uint8_t* out) {
 
 uint32_t tick(void* c) { return host_of(c).tick; }
 void message(void*, int entry, const char*) {
-    if (entry != 15 && entry != 16 && entry != 17 && entry != 23 && entry != 24) std::abort();
+    FUZZ_CHECK(entry == 15 || entry == 16 || entry == 17 || entry == 23 || entry == 24);
 }
 void show_step(void*, const char16_t* step, const char16_t* line, int length) {
-    if (length < 0 || length > kMacroTextUnits) std::abort();
+    FUZZ_CHECK(length >= 0 && length <= kMacroTextUnits);
     volatile char16_t last = length > 0 ? line[length - 1] : step[0];
     (void)last;
 }
@@ -74,10 +70,9 @@ bool lower_hex(void* c) { return host_of(c).tick & 1; }
 
 MacroState g_state;
 
-void check_bounds(const MacroState& s) {
-    if (s.position < 0 || s.position > s.length || s.length > kMacroTextUnits) std::abort();
-    for (const MacroRegister& r : s.registers)
-        if (r.length < 0 || r.length > kMacroRegisterBytes) std::abort();
+FUZZ_UNTRACED void check_bounds(const MacroState& s) {
+    FUZZ_CHECK(s.position >= 0 && s.position <= s.length && s.length <= kMacroTextUnits);
+    for (const MacroRegister& r : s.registers) FUZZ_CHECK(r.length >= 0 && r.length <= kMacroRegisterBytes);
 }
 
 } // namespace
@@ -104,6 +99,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         h.tick += 500;
     }
     macro_abort(g_state, host);
-    if (g_state.running || macro_step(g_state, host) != kMacroIdle) std::abort();
+    FUZZ_CHECK(!g_state.running && macro_step(g_state, host) == kMacroIdle);
     return 0;
 }

@@ -301,6 +301,23 @@ def sequences(target, count, seed):
         put(target, 'random%02d' % i, bytes(rng.randrange(256) for _ in range(rng.choice([16, 64, 256, 1024]))))
 
 
+def macro_texts():
+    # First byte: how many of the next bytes feed the received blocks (each a length byte
+    # and the data); then the macro file.
+    def macro(name, lines, blocks=(), last_cr=True):
+        feed = b''.join(bytes([len(b)]) + b for b in blocks)
+        text = '\r\n'.join(lines) + ('\r\n' if last_cr else '')
+        put('macro', name, bytes([len(feed)]) + feed + utf16(text))
+
+    macro('example', ['a note', ':AAA', 'SEND 41420D', 'READ 05 002 030', 'CMPL 05 AAA 4F4B', 'PEND'],
+          [b'OK', b'NG'])
+    macro('registers', ['MOVE 01 "0099"', 'MINC 01', 'HINC 01', 'MADD 01 01', 'MMID 01 02 03 02', 'CHKA 01 03',
+                        'CHKH 01 04', 'CMPM 01 02 BBB', 'MSED1 01', ':BBB', 'MCLR 01', 'PEND'], last_cr=False)
+    macro('waits', ['TIME 010', 'READ 01 005 000', 'READ 02 003 020', 'GOTO XYZ'], [b'HELLO'])
+    macro('loop', [':TOP', ':LOP', 'MINC 01', 'SEND "x"', 'GOTO LOP'])
+    macro('long_line', ['SEND ' + '41' * 200, 'MOVE -1 41', 'READ 01 -01 010', 'SEND'], last_cr=False)
+
+
 if __name__ == '__main__':
     log_files()
     dark_mode_files()
@@ -312,3 +329,4 @@ if __name__ == '__main__':
     sequences('settings_text', 4, 3)
     status_texts()
     sequences('status_text', 4, 4)
+    macro_texts()
