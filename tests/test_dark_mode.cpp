@@ -251,7 +251,7 @@ TEST_F(DarkModeTest, RelaunchHelperWaitsForTheOldInstanceThenStartsTheProgram) {
         CloseHandle(old.hThread);
 
         const std::wstring started = std::wstring(L"started-") + name;
-        for (int i = 0; i < 100 && !harness::file_exists(started); ++i) Sleep(50);
+        for (int i = 0; i < 400 && !harness::file_exists(started); ++i) Sleep(50);
         EXPECT_EQ(harness::read_file(dir.file(started)), std::vector<uint8_t>{'1'})
             << "started before the old instance ended, or not at all";
     }
