@@ -17,6 +17,8 @@
 #include "res/resource.h"
 #include "send/input_send_dialog.h"
 #include "send/macro_dialog.h"
+#include "send/preset_edit_dialog.h"
+#include "send/preset_send_dialog.h"
 #include "view/log_files.h"
 #include "view/scrolling.h"
 #include "view/traffic_view.h"
@@ -218,6 +220,12 @@ bool run_command(HWND window, int id) {
     case IDM_MACRO:
         if (!g_app.macro_open) run_macro_dialog(window);
         return true;
+    case IDM_PRESET_SEND:
+        if (!g_app.preset_send_open) run_preset_send_dialog(window);
+        return true;
+    case IDM_PRESET_EDIT:
+        if (!g_app.preset_edit_open) run_preset_edit_dialog(window);
+        return true;
     case IDM_SCRATCH_TEXT:
         open_scratch_text(window);
         return true;
@@ -248,8 +256,6 @@ bool run_command(HWND window, int id) {
     case IDM_HOME_PAGE:
         shell_start(window, L"open", kHomePage, nullptr, nullptr, SW_SHOWNORMAL);
         return true;
-    case IDM_PRESET_SEND:
-    case IDM_PRESET_EDIT:
     case IDM_ENVIRONMENT:
     case IDM_COLOURS:
     case IDM_ABOUT:

@@ -26,7 +26,7 @@ struct InstanceTraits {
 
 constexpr InstanceTraits kTraits[kEditorInstances] = {
     {IDC_INPUT_CAPTURE, 7, 84, kSlotText, 81, 82, 83},
-    {IDC_EDIT_CAPTURE, 256, 95, kSlotAscHexText, 97, 98, 96},
+    {IDC_EDIT_CAPTURE, 256, 95, kSlotAscHexText, 141, 142, 140},
 };
 
 constexpr int kColumnNumbersTop = 25;
@@ -247,11 +247,11 @@ void draw_cell_rows(HDC dc, const int* row_tops, int rows) {
     }
 }
 
-void draw_cell(HDC dc, int column, int top, wchar_t c) {
+void draw_cell(HDC dc, int column, int top, wchar_t c, bool centre_single) {
     const CellTexts cell = cell_texts(c);
     const int odd = column % 2;
     const int x = column_x(column);
-    draw_text_at(dc, cell.text_length == 1 ? x + glyph_w() / 2 : x, top, cell.text, cell.text_length, kSlotText,
+    draw_text_at(dc, cell.text_length == 1 && centre_single ? x + glyph_w() / 2 : x, top, cell.text, cell.text_length, kSlotText,
                  odd ? kSlotAscBack1 : kSlotAscBack2);
     draw_text_at(dc, x, top + glyph_h(), cell.value, 2, kSlotText, odd ? kSlotHexBack1 : kSlotHexBack2);
 }

@@ -60,10 +60,10 @@ void entry_take_focus(int instance, bool by_timer);
 void draw_entry_grid(int instance, HDC dc, const int* list_row_tops = nullptr, int list_rows = 0);
 // Empty cells of every row whose top is given: all text rows, then all value rows.
 void draw_cell_rows(HDC dc, const int* row_tops, int rows);
-// One character in grid column `column` of the row at `top`: its text centred (one wide)
-// or from the left edge (two wide), its value below, each opaque on the cell colour. The
-// large view font must be selected.
-void draw_cell(HDC dc, int column, int top, wchar_t c);
+// One character in grid column `column` of the row at `top`: its text centred (one wide,
+// unless `centre_single` is false) or from the left edge (two wide), its value below, each
+// opaque on the cell colour. The large view font must be selected.
+void draw_cell(HDC dc, int column, int top, wchar_t c, bool centre_single = true);
 // Column numbers "%03d" of first + i above the row at `numbers_top` (small font selected).
 void draw_column_numbers(HDC dc, int first, int numbers_top, int columns);
 // A text at (x, y): opaque on slot `back_slot`, transparent when it is negative.

@@ -4,6 +4,7 @@
 #include "app/seams.h"
 #include "app/text_table.h"
 #include "send/entry_editor.h"
+#include "send/preset_text.h"
 
 #include <cwchar>
 #include <vector>
@@ -43,7 +44,9 @@ bool save_entries_as_text(HWND owner, const wchar_t* path, const Entry* list, in
     }
     // The whole file is made in memory and written at once.
     std::vector<uint8_t> bytes = {0xFF, 0xFE};
-    for (int k = 0; k < places && list[k].length > 0; ++k) {
+    int filled = places;
+    while (filled > 0 && list[filled - 1].length <= 0) --filled;
+    for (int k = 0; k < filled; ++k) {
         for (int i = 0; i < list[k].length; ++i) {
             const CellTexts cell = cell_texts(list[k].chars[i]);
             put_unit(bytes, cell.value[0]);
@@ -68,4 +71,32 @@ bool save_entries_as_text(HWND owner, const wchar_t* path, const Entry* list, in
         return false;
     }
     return whole;
+}
+
+bool load_entry_file(HWND owner, const wchar_t* path, Entry* list) {
+    HANDLE file = CreateFileW(path, GENERIC_READ, 0, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        text_message_box(34, owner, 0, L"CreateFile");
+        return false;
+    }
+    uint8_t mark[2] = {};
+    DWORD got = 0;
+    bool loaded = ReadFile(file, mark, 2, &got, nullptr) && got == 2 && mark[0] == 0xFF && mark[1] == 0xFE;
+    if (!loaded) {
+        text_message_box(23, owner, 0, L"FileError");
+    } else {
+        // Only what 200 lines of at most 512 units can take is ever read.
+        std::vector<uint8_t> body(kPresetBodyBytes);
+        size_t size = 0;
+        while (size < body.size()) {
+            DWORD n = 0;
+            if (!ReadFile(file, body.data() + size, static_cast<DWORD>(body.size() - size), &n, nullptr) || n == 0)
+                break;
+            size += n;
+        }
+        read_preset_lines(body.data(), size, list);
+    }
+    if (!CloseHandle(file)) show_message_box(owner, path, L"CloseHandle-errer", MB_OK);
+    return loaded;
 }

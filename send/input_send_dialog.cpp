@@ -141,15 +141,8 @@ void toggle_short_form(HWND dialog) {
     }
 }
 
-// The send button: in a server mode someone must be there to send to.
 void send_entry(HWND dialog) {
-    if (server_mode()) {
-        const int needed = udp_mode() ? kUdpSenderHeard : kTipClientConnected;
-        if (g_peers.peer_flag.load() != needed) {
-            text_message_box(32, dialog, 0, text_entry(33));
-            return;
-        }
-    }
+    if (!server_peer_ready(dialog)) return;
     const EntryEditor& ed = g_editors[kInputEditor];
     send_from_dialog(dialog, ed.entry, ed.length);
     repaint(dialog);
@@ -286,6 +279,14 @@ int send_from_dialog(HWND dialog, const wchar_t* chars, int count) {
         traffic_append(kSentByte, bytes, count);
     file_in_history(sent.chars, count);
     return 0;
+}
+
+bool server_peer_ready(HWND dialog) {
+    if (!server_mode()) return true;
+    const int needed = udp_mode() ? kUdpSenderHeard : kTipClientConnected;
+    if (g_peers.peer_flag.load() == needed) return true;
+    text_message_box(32, dialog, 0, text_entry(33));
+    return false;
 }
 
 void fill_target_list(HWND dialog) {

@@ -23,3 +23,7 @@ int send_from_dialog(HWND dialog, const wchar_t* chars, int count);
 // Refills the dialog's target list (control 1202) with the connected clients (TCP server)
 // or the senders heard (UDP server); disables it in the client modes.
 void fill_target_list(HWND dialog);
+// The check before a send button's send: in a server mode there must be a connected TIP
+// client or a UDP sender heard; otherwise the user is told (box owned by `dialog`) and the
+// result is false. Client modes always pass.
+bool server_peer_ready(HWND dialog);

@@ -38,6 +38,30 @@ int parse_preset_line(const EntryUnit* line, int length, EntryUnit* out) {
     return count;
 }
 
+void read_preset_lines(const uint8_t* body, size_t size, Entry* list) {
+    for (int k = 0; k < kPresetPlaces; ++k) entry_empty(&list[k]);
+    size_t at = 0;
+    for (int k = 0; k < kPresetPlaces && at < size; ++k) {
+        EntryUnit line[kPresetLineUnits + 1] = {};
+        int n = 0;
+        while (n < kPresetLineUnits && at < size) {
+            const EntryUnit unit = static_cast<EntryUnit>(body[at] | (at + 1 < size ? body[at + 1] << 8 : 0));
+            at += at + 1 < size ? 2 : 1;
+            line[n++] = unit;
+            if (unit == u'\n' && n >= 2 && line[n - 2] == u'\r') break;
+        }
+        int length = 0;
+        while (length < n && line[length]) ++length;
+        for (int cut = 0; cut < 2 && length > 0; ++cut)
+            if (line[length - 1] == u'\r' || line[length - 1] == u'\n') line[--length] = 0;
+        if (length >= 1 && length < kPresetLineUnits) {
+            EntryUnit chars[kEntryChars];
+            const int count = parse_preset_line(line, length, chars);
+            entry_assign(&list[k], chars, count);
+        }
+    }
+}
+
 int macro_bytes_walk(const uint8_t* text, int length, uint8_t* out, int room) {
     int count = 0;
     auto put = [&](int b) {

@@ -13,9 +13,16 @@
 //
 // Everything but macro_text_to_bytes is free of the platform so it can be fuzzed natively.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 #include "send/entry_text.h"
+
+// A preset file holds up to 200 lines; a line is read up to 512 units at a time.
+constexpr int kPresetPlaces = 200;
+constexpr int kPresetLineUnits = 512;
+// The most of a preset file's body (after the byte-order mark) that a load can take in.
+constexpr size_t kPresetBodyBytes = static_cast<size_t>(kPresetPlaces) * kPresetLineUnits * 2;
 
 // Characters of a macro step's text that are converted; the rest is ignored.
 constexpr int kMacroTextChars = 257;
@@ -24,6 +31,15 @@ constexpr int kMacroTextChars = 257;
 // past the 256th are dropped). Returns their count. A pair's value is stored as a 16-bit
 // character: "-1" gives 0xFFFF.
 int parse_preset_line(const EntryUnit* line, int length, EntryUnit* out);
+
+// Fills the 200 places of `list` from the body of a preset file (UTF-16LE units after the
+// byte-order mark; a last odd byte counts as a unit of its own value). Every place is
+// emptied first. A line ends after CR LF or after 512 units, whichever comes first; a
+// trailing CR LF (or a lone CR or LF) is cut off, and a line is cut at a unit 0. Line k
+// becomes place k, parsed as a preset line; an empty line, and a line that filled 512 units
+// without ending, leave their place empty (the rest of such a line is the next line).
+// Lines past the 200th are not read.
+void read_preset_lines(const uint8_t* body, size_t size, Entry* list);
 
 // The byte walk of a macro step's text, already ANSI. Writes at most `room` bytes to out
 // and returns their count; never more than `length` bytes come out.

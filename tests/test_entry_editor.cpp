@@ -360,9 +360,9 @@ TEST_F(Editor, ModeSwitchesTellTheUserInTheInstancesOwnTexts) {
     entry_set_mode(kPresetEditor, false);
     boxes = harness::shown_boxes();
     ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[0].text, text_entry(98));
-    EXPECT_EQ(boxes[0].caption, text_entry(96));
-    EXPECT_EQ(boxes[1].text, text_entry(97));
+    EXPECT_EQ(boxes[0].text, text_entry(142));
+    EXPECT_EQ(boxes[0].caption, text_entry(140));
+    EXPECT_EQ(boxes[1].text, text_entry(141));
 }
 
 TEST_F(Editor, KeyPressesDoNotReachTheField) {
