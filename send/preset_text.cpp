@@ -42,9 +42,10 @@ void read_preset_lines(const uint8_t* body, size_t size, Entry* list) {
     for (int k = 0; k < kPresetPlaces; ++k) entry_empty(&list[k]);
     size_t at = 0;
     for (int k = 0; k < kPresetPlaces && at < size; ++k) {
-        EntryUnit line[kPresetLineUnits + 1] = {};
+        EntryUnit line[kPresetLineRead + 1] = {};
         int n = 0;
-        while (n < kPresetLineUnits && at < size) {
+        // Room for the writer's longest line and its CR LF: 256 characters are 512 digits.
+        while (n < kPresetLineRead && at < size) {
             const EntryUnit unit = static_cast<EntryUnit>(body[at] | (at + 1 < size ? body[at + 1] << 8 : 0));
             at += at + 1 < size ? 2 : 1;
             line[n++] = unit;
@@ -54,7 +55,7 @@ void read_preset_lines(const uint8_t* body, size_t size, Entry* list) {
         while (length < n && line[length]) ++length;
         for (int cut = 0; cut < 2 && length > 0; ++cut)
             if (line[length - 1] == u'\r' || line[length - 1] == u'\n') line[--length] = 0;
-        if (length >= 1 && length < kPresetLineUnits) {
+        if (length >= 1 && length <= kPresetLineUnits) {
             EntryUnit chars[kEntryChars];
             const int count = parse_preset_line(line, length, chars);
             entry_assign(&list[k], chars, count);

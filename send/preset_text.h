@@ -18,11 +18,13 @@
 
 #include "send/entry_text.h"
 
-// A preset file holds up to 200 lines; a line is read up to 512 units at a time.
+// A preset file holds up to 200 lines. A line holds at most 512 units besides its CR LF:
+// the two digits of each of an entry's 256 characters.
 constexpr int kPresetPlaces = 200;
 constexpr int kPresetLineUnits = 512;
+constexpr int kPresetLineRead = kPresetLineUnits + 2; // with its CR LF
 // The most of a preset file's body (after the byte-order mark) that a load can take in.
-constexpr size_t kPresetBodyBytes = static_cast<size_t>(kPresetPlaces) * kPresetLineUnits * 2;
+constexpr size_t kPresetBodyBytes = static_cast<size_t>(kPresetPlaces) * kPresetLineRead * 2;
 
 // Characters of a macro step's text that are converted; the rest is ignored.
 constexpr int kMacroTextChars = 257;
@@ -34,11 +36,11 @@ int parse_preset_line(const EntryUnit* line, int length, EntryUnit* out);
 
 // Fills the 200 places of `list` from the body of a preset file (UTF-16LE units after the
 // byte-order mark; a last odd byte counts as a unit of its own value). Every place is
-// emptied first. A line ends after CR LF or after 512 units, whichever comes first; a
+// emptied first. A line ends after CR LF or after 514 units, whichever comes first; a
 // trailing CR LF (or a lone CR or LF) is cut off, and a line is cut at a unit 0. Line k
-// becomes place k, parsed as a preset line; an empty line, and a line that filled 512 units
-// without ending, leave their place empty (the rest of such a line is the next line).
-// Lines past the 200th are not read.
+// becomes place k, parsed as a preset line; an empty line leaves its place empty, and so
+// does a line longer than 512 units, whose rest is read as the next line. Lines past the
+// 200th are not read.
 void read_preset_lines(const uint8_t* body, size_t size, Entry* list);
 
 // The byte walk of a macro step's text, already ANSI. Writes at most `room` bytes to out

@@ -49,6 +49,8 @@ protected:
 
 TEST_F(PresetSend, FileLinesBecomePresets) {
     const std::wstring quoted(511, L'q');
+    std::wstring full;
+    for (int i = 0; i < 256; ++i) full += L"41";
     struct {
         std::wstring body;
         std::vector<std::wstring> places;
@@ -57,8 +59,9 @@ TEST_F(PresetSend, FileLinesBecomePresets) {
         {L"41\"ok\"42\r\n'say \"hi\"'\r\n4\"X\"1", {L"0:AokB", L"1:say hi", L"2:XA"}}, // no final CR LF
         {L"41 42\r\n\r\n\r\n43\r\n", {L"0:A\x04", L"3:C"}},                           // empty lines keep their place
         {L"41\n42\r\n", {L"0:A\x04"}},                                                // a lone LF ends no line
-        {L"\"" + quoted + L"43\r\n", {L"1:C"}},                // 512 units: dropped, the rest is the next line
-        {L"\"" + quoted.substr(1) + L"\r\n", {L"0:" + std::wstring(256, L'q')}}, // 511 units: at most 256 kept
+        {full + L"\r\n42\r\n", {L"0:" + std::wstring(256, L'A'), L"1:B"}}, // the writer's longest line
+        {L"\"" + quoted + L"\r\n", {L"0:" + std::wstring(256, L'q')}},      // at most 256 characters kept
+        {std::wstring(514, L'x') + L"41\r\n", {L"1:A"}}, // too long: dropped, the rest is the next line
     };
     for (const auto& k : cases) {
         harness::write_utf16_file(mdata(), k.body);
