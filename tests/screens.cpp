@@ -11,6 +11,7 @@
 #include "support_bar_scenes.h"
 #include "support_input_scenes.h"
 #include "support_macro_scenes.h"
+#include "support_preset_scenes.h"
 #include "support_view_scenes.h"
 
 #include <cstdio>
@@ -117,6 +118,10 @@ int main(int argc, char** argv) {
         {"live-dark", [] { return scene_live_traffic(true, pose); }},
         {"input_send", [] { return scene_input_send(pose); }},
         {"macro", [] { return scene_macro(pose); }},
+        {"preset_send-light", [] { return scene_preset_send(false, pose); }},
+        {"preset_send-dark", [] { return scene_preset_send(true, pose); }},
+        {"preset_edit-light", [] { return scene_preset_edit(false, pose); }},
+        {"preset_edit-dark", [] { return scene_preset_edit(true, pose); }},
     };
     auto it = scenes.find(scene);
     if (it == scenes.end()) {
