@@ -186,22 +186,32 @@ TEST_F(PresetEdit, ASavedListLoadsBackWithItsEmptyPlacesAndFeedsThePresetSendDia
     EXPECT_TRUE(harness::shown_boxes().empty());
 }
 
-TEST_F(PresetEdit, TheCommandsOpenTheDialogOnceAtATime) {
-    for (int id : {IDM_PRESET_EDIT, IDT_PRESET_EDIT}) {
-        bool opened = false;
-        EXPECT_TRUE(harness::drive_modal([&] { SendMessageW(main, WM_COMMAND, id, 0); },
-                                         [&](HWND d) {
-                                             opened = g_editors[kPresetEditor].capture == GetDlgItem(d, IDC_EDIT_CAPTURE);
-                                             EXPECT_EQ(g_app.preset_edit_open, 1);
-                                             SendMessageW(d, WM_CLOSE, 0, 0);
-                                         }));
-        EXPECT_TRUE(opened);
-        EXPECT_EQ(g_app.preset_edit_open, 0);
+TEST_F(PresetEdit, BothDialogsOpenByTheirCommandsOnceAtATime) {
+    harness::write_utf16_file(dir.file(L"mdata.txt"), L"");
+    struct {
+        int menu, toolbar, title;
+        int* guard;
+    } dialogs[] = {
+        {IDM_PRESET_SEND, IDT_PRESET_SEND, 70, &g_app.preset_send_open},
+        {IDM_PRESET_EDIT, IDT_PRESET_EDIT, 183, &g_app.preset_edit_open},
+    };
+    for (const auto& k : dialogs) {
+        for (int id : {k.menu, k.toolbar}) {
+            std::wstring title;
+            EXPECT_TRUE(harness::drive_modal([&] { SendMessageW(main, WM_COMMAND, id, 0); },
+                                             [&](HWND d) {
+                                                 title = harness::window_text(d);
+                                                 EXPECT_EQ(*k.guard, 1);
+                                                 SendMessageW(d, WM_CLOSE, 0, 0);
+                                             }));
+            EXPECT_EQ(title, text_entry(k.title));
+            EXPECT_EQ(*k.guard, 0);
+        }
+        *k.guard = 1;
+        EXPECT_FALSE(harness::drive_modal([&] { SendMessageW(main, WM_COMMAND, k.menu, 0); },
+                                          [](HWND d) { EndDialog(d, 0); }, 300));
+        *k.guard = 0;
     }
-    g_app.preset_edit_open = 1;
-    EXPECT_FALSE(harness::drive_modal([&] { SendMessageW(main, WM_COMMAND, IDM_PRESET_EDIT, 0); },
-                                      [](HWND d) { EndDialog(d, 0); }, 300));
-    g_app.preset_edit_open = 0;
 }
 
 } // namespace
