@@ -1,28 +1,24 @@
-// The preset file reader on any file body: 200 places and no more, each within 256
-// characters with zeros past its length; and a list saved in the writer's form (empty
-// places as empty lines) reads back place for place.
+// The preset file reader on any file body: 200 places and nothing past them, each within
+// 256 characters with zeros past its length; and the list saved in the writer's form (two
+// digits per character, empty places as empty lines up to the last filled one) reads back
+// place for place.
 #include "send/entry_text.h"
 #include "send/preset_text.h"
+#include "support/fuzz_check.h"
 
-#include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <vector>
 
 namespace {
-
-void check(bool ok) {
-    if (!ok) std::abort();
-}
 
 struct GuardedList {
     Entry places[kPresetPlaces];
     uint8_t guard[64];
 };
 
-void put_unit(std::vector<uint8_t>& out, wchar_t c) {
+void put_unit(std::vector<uint8_t>& out, EntryUnit c) {
     out.push_back(static_cast<uint8_t>(c & 0xFF));
-    out.push_back(static_cast<uint8_t>((c >> 8) & 0xFF));
+    out.push_back(static_cast<uint8_t>(c >> 8));
 }
 
 } // namespace
@@ -32,33 +28,32 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static GuardedList list;
     std::memset(list.guard, 0xC3, sizeof list.guard);
     read_preset_lines(data, size, list.places);
-    for (uint8_t g : list.guard) check(g == 0xC3);
+    for (uint8_t g : list.guard) FUZZ_CHECK(g == 0xC3);
     int last = -1;
     for (int k = 0; k < kPresetPlaces; ++k) {
         const Entry& e = list.places[k];
-        check(e.length >= 0 && e.length <= kEntryChars);
-        for (int i = e.length; i < kEntryChars; ++i) check(e.chars[i] == 0);
+        FUZZ_CHECK(e.length >= 0 && e.length <= kEntryChars);
+        for (int i = e.length; i < kEntryChars; ++i) FUZZ_CHECK(e.chars[i] == 0);
         if (e.length > 0) last = k;
     }
 
-    // The writer's form of the list (each character by its low byte) reads back the same.
     std::vector<uint8_t> body;
     for (int k = 0; k <= last; ++k) {
         for (int i = 0; i < list.places[k].length; ++i) {
-            wchar_t digits[2];
+            EntryUnit digits[2];
             byte_digits(static_cast<uint8_t>(list.places[k].chars[i] & 0xFF), digits);
             put_unit(body, digits[0]);
             put_unit(body, digits[1]);
         }
-        put_unit(body, L'\r');
-        put_unit(body, L'\n');
+        put_unit(body, u'\r');
+        put_unit(body, u'\n');
     }
     static Entry again[kPresetPlaces];
     read_preset_lines(body.data(), body.size(), again);
     for (int k = 0; k < kPresetPlaces; ++k) {
         const Entry& e = list.places[k];
-        check(again[k].length == e.length);
-        for (int i = 0; i < e.length; ++i) check(again[k].chars[i] == (e.chars[i] & 0xFF));
+        FUZZ_CHECK(again[k].length == e.length);
+        for (int i = 0; i < e.length; ++i) FUZZ_CHECK(again[k].chars[i] == (e.chars[i] & 0xFF));
     }
     return 0;
 }

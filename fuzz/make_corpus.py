@@ -295,6 +295,25 @@ def status_texts():
         put('status_text', name, s.bytes())
 
 
+def preset_texts():
+    lines = {'hex_pairs': '414243', 'control': '0D0A', 'quoted_double': '41"ok"42', 'quoted_single': '\'say "hi"\'',
+             'pair_across_quote': '4"X"1', 'space_in_pairs': '41 42', 'signed': '-1+F', 'wide_quoted': '"\u3042\u00e9"'}
+    for name, text in lines.items():
+        put('preset_line', name, utf16(text, bom=False))
+    # The first byte is the room (in twos), the rest the ANSI text.
+    for name, text in {'pairs_and_quote': b'41"B"42', 'single_with_double': b"'a\"b'", 'odd_tail': b'414',
+                       'ansi_high': b'"\x82\xa0"7F'}.items():
+        put('macro_text', name, b'\x40' + text)
+    put('macro_text', 'small_room', b'\x01' + b'"abcdef"')
+    # File bodies after the byte-order mark.
+    files = {'two_lines': '414243\r\n0D0A\r\n', 'mixed': '41"ok"42\r\n\'say "hi"\'\r\n4"X"1',
+             'empty_lines': '41\r\n\r\n\r\n43\r\n', 'long_line': '"' + 'q' * 511 + '43\r\n', 'lone_lf': '41\n42\r\n',
+             'longest_line': '41' * 256 + '\r\n42\r\n', 'past_200': '\r\n' * 199 + '5A\r\n41\r\n'}
+    for name, text in files.items():
+        put('preset_file', name, utf16(text, bom=False))
+    put('preset_file', 'odd_byte', utf16('41\r\n', bom=False) + b'4')
+
+
 def sequences(target, count, seed):
     rng = random.Random(seed)
     for i in range(count):
@@ -330,3 +349,4 @@ if __name__ == '__main__':
     status_texts()
     sequences('status_text', 4, 4)
     macro_texts()
+    preset_texts()
