@@ -16,6 +16,25 @@ struct GuardedList {
     uint8_t guard[64];
 };
 
+// Each place within 256 characters with zeros past its length; the last filled place.
+FUZZ_UNTRACED int check_places(const Entry* list) {
+    int last = -1;
+    for (int k = 0; k < kPresetPlaces; ++k) {
+        const Entry& e = list[k];
+        FUZZ_CHECK(e.length >= 0 && e.length <= kEntryChars);
+        for (int i = e.length; i < kEntryChars; ++i) FUZZ_CHECK(e.chars[i] == 0);
+        if (e.length > 0) last = k;
+    }
+    return last;
+}
+
+FUZZ_UNTRACED void check_same(const Entry* list, const Entry* again) {
+    for (int k = 0; k < kPresetPlaces; ++k) {
+        FUZZ_CHECK(again[k].length == list[k].length);
+        for (int i = 0; i < list[k].length; ++i) FUZZ_CHECK(again[k].chars[i] == (list[k].chars[i] & 0xFF));
+    }
+}
+
 void put_unit(std::vector<uint8_t>& out, EntryUnit c) {
     out.push_back(static_cast<uint8_t>(c & 0xFF));
     out.push_back(static_cast<uint8_t>(c >> 8));
@@ -29,13 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::memset(list.guard, 0xC3, sizeof list.guard);
     read_preset_lines(data, size, list.places);
     for (uint8_t g : list.guard) FUZZ_CHECK(g == 0xC3);
-    int last = -1;
-    for (int k = 0; k < kPresetPlaces; ++k) {
-        const Entry& e = list.places[k];
-        FUZZ_CHECK(e.length >= 0 && e.length <= kEntryChars);
-        for (int i = e.length; i < kEntryChars; ++i) FUZZ_CHECK(e.chars[i] == 0);
-        if (e.length > 0) last = k;
-    }
+    const int last = check_places(list.places);
 
     std::vector<uint8_t> body;
     for (int k = 0; k <= last; ++k) {
@@ -50,10 +63,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     static Entry again[kPresetPlaces];
     read_preset_lines(body.data(), body.size(), again);
-    for (int k = 0; k < kPresetPlaces; ++k) {
-        const Entry& e = list.places[k];
-        FUZZ_CHECK(again[k].length == e.length);
-        for (int i = 0; i < e.length; ++i) FUZZ_CHECK(again[k].chars[i] == (e.chars[i] & 0xFF));
-    }
+    check_same(list.places, again);
     return 0;
 }
