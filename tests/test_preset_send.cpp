@@ -56,25 +56,24 @@ TEST_F(PresetSend, FileLinesBecomePresets) {
         std::vector<std::wstring> places;
     } cases[] = {
         {L"414243\r\n0D0A\r\n", {L"0:ABC", L"1:\r\n"}},
-        {L"41\"ok\"\r\n\r\n\r\n43", {L"0:Aok", L"3:C"}}, // empty lines keep their place; no final CR LF
-        {L"41\n42\r\n", {L"0:A\x04"}},                                                // a lone LF ends no line
+        {L"41\"ok\"\r\n\r\n\r\n43", {L"0:Aok", L"3:C"}},                 // empty lines keep their place; no final CR LF
+        {L"41\n42\r\n", {L"0:A\x04"}},                                      // a lone LF ends no line
         {full + L"\r\n42\r\n", {L"0:" + std::wstring(256, L'A'), L"1:B"}}, // the writer's longest line
         {L"\"" + quoted + L"\r\n", {L"0:" + std::wstring(256, L'q')}},      // at most 256 characters kept
-        {std::wstring(514, L'x') + L"41\r\n", {L"1:A"}}, // too long: dropped, the rest is the next line
+        {std::wstring(514, L'x') + L"41\r\n", {L"1:A"}},                     // too long: dropped, the rest is the next line
     };
-    for (const auto& k : cases) {
-        harness::write_utf16_file(mdata(), k.body);
-        Entry list[kPresetPlaces];
-        ASSERT_TRUE(load_entry_file(window_, mdata().c_str(), list));
-        EXPECT_EQ(filled(list), k.places) << std::string(k.body.begin(), k.body.begin() + 12);
+    std::vector<Entry> list(kPresetPlaces);
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        harness::write_utf16_file(mdata(), cases[i].body);
+        ASSERT_TRUE(load_entry_file(window_, mdata().c_str(), list.data()));
+        EXPECT_EQ(filled(list.data()), cases[i].places) << "case " << i;
     }
     // Lines after the 200th are not read.
     std::wstring many;
     for (int i = 0; i < 201; ++i) many += i == 199 ? L"5A\r\n" : L"\r\n";
     harness::write_utf16_file(mdata(), many + L"41\r\n");
-    Entry list[kPresetPlaces];
-    load_entry_file(window_, mdata().c_str(), list);
-    EXPECT_EQ(filled(list), std::vector<std::wstring>{L"199:Z"});
+    load_entry_file(window_, mdata().c_str(), list.data());
+    EXPECT_EQ(filled(list.data()), std::vector<std::wstring>{L"199:Z"});
     EXPECT_TRUE(take_boxes().empty());
 }
 
