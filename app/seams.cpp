@@ -3,6 +3,7 @@
 #include "app/seams.h"
 #include "app/tick.h"
 
+#include <iphlpapi.h>
 #include <shellapi.h>
 
 namespace {
@@ -24,10 +25,14 @@ uint32_t real_tick_count() { return GetTickCount(); }
 
 int real_host_name(char* buffer, int size) { return gethostname(buffer, size) == SOCKET_ERROR ? -1 : 0; }
 
+ULONG real_adapter_addresses(ULONG family, ULONG flags, void* buffer, ULONG* size) {
+    return GetAdaptersAddresses(family, flags, nullptr, static_cast<IP_ADAPTER_ADDRESSES*>(buffer), size);
+}
+
 } // namespace
 
 const Seams kRealSeams = {real_message_box, real_file_dialog, real_shell_execute, real_tick_count,
-                            real_host_name};
+                            real_host_name, real_adapter_addresses};
 Seams g_seams = kRealSeams;
 
 int show_message_box(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type) {
@@ -57,3 +62,7 @@ INT_PTR shell_start(HWND owner, const wchar_t* verb, const wchar_t* file, const 
 uint32_t tick_now() { return g_seams.tick_count(); }
 
 int get_host_name(char* buffer, int size) { return g_seams.host_name(buffer, size); }
+
+ULONG get_adapter_addresses(ULONG family, ULONG flags, void* buffer, ULONG* size) {
+    return g_seams.adapter_addresses(family, flags, buffer, size);
+}

@@ -14,6 +14,9 @@ struct Seams {
                              const wchar_t* params, const wchar_t* dir, int show);
     uint32_t (*tick_count)();
     int (*host_name)(char* buffer, int size); // gethostname: 0 on success
+    // GetAdaptersAddresses (reserved argument left out); buffer is an IP_ADAPTER_ADDRESSES
+    // chain. A test answers it with crafted adapters.
+    ULONG (*adapter_addresses)(ULONG family, ULONG flags, void* buffer, ULONG* size);
 };
 
 extern Seams g_seams;
@@ -30,3 +33,4 @@ BOOL choose_path(HWND owner, const wchar_t* filter, const wchar_t* title, DWORD 
 int get_host_name(char* buffer, int size);
 INT_PTR shell_start(HWND owner, const wchar_t* verb, const wchar_t* file, const wchar_t* params,
                     const wchar_t* dir, int show);
+ULONG get_adapter_addresses(ULONG family, ULONG flags, void* buffer, ULONG* size);

@@ -1,0 +1,130 @@
+// The adapter list: the entries both forms make from crafted adapter lists and from the
+// machine's real list, what a failed query shows, and the adapter dialog's pick.
+#include "harness.h"
+#include "support_adapters.h"
+
+#include "app/settings.h"
+#include "netcfg/adapter_query.h"
+#include "res/resource.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using adapters::Adapter;
+
+// A hidden window holding list box 1231, as the dialogs that list adapters do.
+struct ListHost {
+    HWND window = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 300, 200, nullptr, nullptr, nullptr, nullptr);
+    HWND list = CreateWindowExW(0, L"LISTBOX", L"", WS_CHILD | LBS_NOTIFY, 0, 0, 300, 200, window,
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_LIST_BOX)), nullptr, nullptr);
+    ~ListHost() { DestroyWindow(window); }
+
+    std::vector<std::wstring> entries() const {
+        std::vector<std::wstring> out;
+        int count = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
+        for (int i = 0; i < count; ++i) {
+            wchar_t text[kAdapterEntryChars] = {};
+            SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
+            out.push_back(text);
+        }
+        return out;
+    }
+};
+
+class AdapterQuery : public ::testing::Test {
+protected:
+    void SetUp() override { harness::install_seams(); }
+    void TearDown() override { harness::restore_seams(); }
+    ListHost host;
+};
+
+TEST_F(AdapterQuery, BothFormsOfCraftedAdapters) {
+    adapters::feed({
+        {L"Intel Ethernet", L"LAN", {"192.168.0.5", "fe80::1"}},      // IPv4 then IPv6: the last is shown
+        {L"Realtek Wireless", L"Wi-Fi", {"fe80::2", "10.1.2.3"}},     // IPv6 then IPv4
+        {L"Bluetooth Device", L"Bluetooth", {}},                      // no unicast address
+        {L"microsoft wi-fi direct Virtual Adapter #2", L"Local Area Connection* 2", {"169.254.1.1"}},
+        {L"Software Loopback Interface 1", L"Loopback Pseudo-Interface 1", {"127.0.0.1"}},
+        {L"USB Ethernet", L"", {"172.16.0.9", "other"}},              // no friendly name; other family skipped
+    });
+
+    ASSERT_TRUE(adapter_query(host.window, AdapterForm::detail));
+    EXPECT_EQ(host.entries(), (std::vector<std::wstring>{
+                                  L"IP=fe80::1 :Name=LAN (Intel Ethernet)",
+                                  L"IP=10.1.2.3 :Name=Wi-Fi (Realtek Wireless)",
+                                  L"IP= :Name=Bluetooth (Bluetooth Device)",
+                                  L"IP=169.254.1.1 :Name=Local Area Connection* 2 (microsoft wi-fi direct "
+                                  L"Virtual Adapter #2)",
+                                  L"IP=127.0.0.1 :Name=Loopback Pseudo-Interface 1 (Software Loopback Interface 1)",
+                                  L"IP=172.16.0.9 :Name=USB Ethernet (USB Ethernet)",
+                              }));
+
+    // The name form refills the same list: loopback and Wi-Fi Direct are left out.
+    ASSERT_TRUE(adapter_query(host.window, AdapterForm::name));
+    EXPECT_EQ(host.entries(), (std::vector<std::wstring>{L"LAN", L"Wi-Fi", L"Bluetooth", L"USB Ethernet"}));
+    EXPECT_TRUE(harness::shown_boxes().empty());
+}
+
+TEST_F(AdapterQuery, LongEntriesAreCutAtTheListLimit) {
+    std::wstring long_description(600, L'd');
+    adapters::feed({{long_description, std::wstring(300, L'n'), {"10.0.0.1"}}});
+    for (AdapterForm form : {AdapterForm::detail, AdapterForm::name}) {
+        ASSERT_TRUE(adapter_query(host.window, form));
+        std::vector<std::wstring> entries = host.entries();
+        ASSERT_EQ(entries.size(), 1u);
+        EXPECT_EQ(entries[0].size(), size_t(kAdapterEntryChars - 1));
+        EXPECT_EQ(entries[0].substr(0, 20), form == AdapterForm::detail ? L"IP=10.0.0.1 :Name=nn" : L"nnnnnnnnnnnnnnnnnnnn");
+    }
+}
+
+// A query that cannot be answered says so once and leaves an empty list; the program goes on.
+TEST_F(AdapterQuery, FailedQueryShowsAMessageAndAnEmptyList) {
+    g_settings.moji_type = 1;
+    harness::TempStartDir dir;
+    harness::write_file(dir.file(L"Tarvik_char2.ini"), harness::read_file(harness::source_file("data/Tarvik_char2.ini")));
+    HWND main = harness::create_main_window(); // loads the text table
+    ASSERT_NE(main, nullptr);
+    g_settings.moji_type = 1;
+    for (adapters::Failure where : {adapters::Failure::size_question, adapters::Failure::answer}) {
+        adapters::feed({{L"Old", L"Old", {"10.9.9.9"}}});
+        ASSERT_TRUE(adapter_query(host.window, AdapterForm::detail));
+        adapters::fail(where);
+        harness::clear_shown_boxes();
+        EXPECT_FALSE(adapter_query(host.window, AdapterForm::name));
+        EXPECT_TRUE(host.entries().empty());
+        auto boxes = harness::shown_boxes();
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].text, L"The list of network adapters could not be read.");
+        EXPECT_EQ(boxes[0].caption, L"GetAdaptersAddresses");
+        EXPECT_EQ(boxes[0].owner, host.window);
+    }
+    // A machine without adapters is no failure: an empty list and no message.
+    adapters::feed({});
+    harness::clear_shown_boxes();
+    EXPECT_TRUE(adapter_query(host.window, AdapterForm::detail));
+    EXPECT_TRUE(host.entries().empty());
+    EXPECT_TRUE(harness::shown_boxes().empty());
+    harness::destroy_main_window(main);
+}
+
+TEST_F(AdapterQuery, RealAdapterList) {
+    ASSERT_TRUE(adapter_query(host.window, AdapterForm::detail));
+    std::vector<std::wstring> detail = host.entries();
+    ASSERT_FALSE(detail.empty()); // at least the loopback adapter
+    for (const std::wstring& e : detail) {
+        EXPECT_EQ(e.rfind(L"IP=", 0), 0u) << e;
+        EXPECT_NE(e.find(L" :Name="), std::wstring::npos) << e;
+        EXPECT_EQ(e.back(), L')') << e;
+    }
+    ASSERT_TRUE(adapter_query(host.window, AdapterForm::name));
+    std::vector<std::wstring> names = host.entries();
+    EXPECT_LE(names.size(), detail.size());
+    for (const std::wstring& n : names) EXPECT_FALSE(n.empty());
+    EXPECT_TRUE(harness::shown_boxes().empty());
+}
+
+} // namespace
