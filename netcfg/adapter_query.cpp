@@ -109,3 +109,13 @@ bool adapter_query(HWND dialog, AdapterForm form) {
     }
     return true;
 }
+
+bool selected_list_entry(HWND dialog, wchar_t (&out)[kAdapterEntryChars]) {
+    out[0] = 0;
+    HWND list = GetDlgItem(dialog, IDC_LIST_BOX);
+    LRESULT index = SendMessageW(list, LB_GETCURSEL, 0, 0);
+    if (index == LB_ERR) return false;
+    LRESULT length = SendMessageW(list, LB_GETTEXTLEN, index, 0);
+    if (length == LB_ERR || length >= kAdapterEntryChars) return false;
+    return SendMessageW(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(out)) != LB_ERR;
+}

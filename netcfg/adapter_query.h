@@ -5,9 +5,8 @@
 //
 //     adapter_query(dialog, AdapterForm::name);
 //
-// then read the chosen name back with LB_GETCURSEL / LB_GETTEXT (at most
-// kAdapterEntryChars characters with the terminator). AdapterForm::detail lists every
-// adapter as "IP=<address> :Name=<friendly name> (<description>)" for the adapter dialog.
+// and read the chosen name back with selected_list_entry(dialog, text). AdapterForm::detail
+// lists every adapter as "IP=<address> :Name=<friendly name> (<description>)" for the adapter dialog.
 //
 // The list comes from GetAdaptersAddresses through the adapter seam of app/seams.h, so a
 // test may answer it with crafted adapters.
@@ -21,3 +20,7 @@
 // message box owned by the dialog says so and the list stays empty; the program carries on.
 // Returns false in that case, true otherwise (also when the machine has no adapter).
 bool adapter_query(HWND dialog, AdapterForm form);
+
+// The text of the selected entry of list box 1231 into out; false (and out empty) when
+// nothing is selected or the entry does not fit.
+bool selected_list_entry(HWND dialog, wchar_t (&out)[kAdapterEntryChars]);

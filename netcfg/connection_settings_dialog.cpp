@@ -5,6 +5,8 @@
 #include "app/settings.h"
 #include "app/text_table.h"
 #include "look/dialog_theme.h"
+#include "netcfg/adapter_dialog.h"
+#include "netcfg/connect_address_dialog.h"
 #include "netcfg/settings_text.h"
 #include "res/resource.h"
 
@@ -126,15 +128,16 @@ void run_tool(HWND dialog, Tool tool) {
     fill_fields(dialog);
 }
 
-// The tools themselves are dialogs of their own, not part of this build yet: until they
-// are, their buttons only store and fill.
 // The adapter list (dialog 129) may set the local address.
-void adapter_list_tool(HWND dialog) { (void)dialog; }
-// The IP address change dialog (137) may set the local address.
+void adapter_list_tool(HWND dialog) { run_adapter_dialog(dialog); }
+// The IP address change dialog (137) may set the local address. Not part of this build yet:
+// until it is, its button only stores and fills.
 void ip_address_tool(HWND dialog) { (void)dialog; }
 // The connect-address list (130) may set the peer address; the "ad" box chooses whether it
 // starts its batch file with administrator rights.
-void connect_address_tool(HWND dialog) { (void)dialog; }
+void connect_address_tool(HWND dialog) {
+    run_connect_address_dialog(dialog, IsDlgButtonChecked(dialog, IDC_CS_AD) == BST_CHECKED);
+}
 
 void open_network_panel(HWND dialog) {
     shell_start(dialog, L"open", L"control.exe", L"ncpa.cpl", nullptr, SW_SHOWNORMAL);

@@ -99,7 +99,8 @@ void CALLBACK drive_timer(HWND, UINT, UINT_PTR id, DWORD) {
     }
     g_driven = true;
     KillTimer(nullptr, id);
-    g_drive(dialog);
+    auto drive = g_drive; // a drive may open a dialog of its own and drive that in turn
+    drive(dialog);
 }
 
 std::wstring temp_root() {
@@ -287,14 +288,21 @@ void pump_messages(int rounds) {
 }
 
 bool drive_modal(const std::function<void()>& open, const std::function<void(HWND dialog)>& drive, int timeout_ms) {
+    // Nested drives (a dialog opened from a driven dialog) keep the outer one's state.
+    auto outer_drive = g_drive;
+    bool outer_driven = g_driven;
+    DWORD outer_deadline = g_drive_deadline;
     g_drive = drive;
     g_driven = false;
     g_drive_deadline = GetTickCount() + static_cast<DWORD>(timeout_ms);
     UINT_PTR timer = SetTimer(nullptr, 0, 20, drive_timer);
     open();
     if (!g_driven) KillTimer(nullptr, timer);
-    g_drive = nullptr;
-    return g_driven;
+    bool driven = g_driven;
+    g_drive = outer_drive;
+    g_driven = outer_driven;
+    g_drive_deadline = outer_deadline;
+    return driven;
 }
 
 void type_text(HWND dialog, int control_id, const std::wstring& text) {

@@ -4,17 +4,22 @@
 #include "support_adapters.h"
 
 #include "app/settings.h"
+#include "netcfg/adapter_dialog.h"
 #include "netcfg/adapter_query.h"
+#include "netcfg/address_pick.h"
+#include "netcfg/connection_settings_dialog.h"
 #include "res/resource.h"
 
 #include <gtest/gtest.h>
 
+#include <cwchar>
 #include <string>
 #include <vector>
 
 namespace {
 
 using adapters::Adapter;
+using harness::click;
 
 // A hidden window holding list box 1231, as the dialogs that list adapters do.
 struct ListHost {
@@ -125,6 +130,115 @@ TEST_F(AdapterQuery, RealAdapterList) {
     EXPECT_LE(names.size(), detail.size());
     for (const std::wstring& n : names) EXPECT_FALSE(n.empty());
     EXPECT_TRUE(harness::shown_boxes().empty());
+}
+
+// Both pick parsers: the groups after "IP=" up to the first one without an end mark.
+TEST(AddressPick, GroupsAfterThePrefix) {
+    struct Case {
+        const wchar_t* entry;
+        std::vector<int> adapter; // what each parse reads, in order
+        std::vector<int> connect;
+    };
+    const Case cases[] = {
+        {L"IP=10.1.2.3 :Name=LAN (x)", {10, 1, 2, 3}, {10, 1, 2, 3}},
+        {L"IP=192.168.0.10", {192, 168, 0}, {192, 168, 0, 10}}, // only a connect entry ends at its end
+        {L"IP=1.2.3.4.5", {1, 2, 3, 4}, {1, 2, 3, 4}},
+        {L"IP=12a.7:8 9", {12, 7, 8}, {12, 7, 9}},              // ":" ends only an adapter group
+        {L"IP=1234.5.6.7", {}, {}},                             // no end mark within four characters
+        {L"IP=10.20.3000.4", {10, 20}, {10, 20}},
+        {L"IP=fe80::1 :Name=LAN (x)", {}, {}},
+        {L"IP= :Name=Wi-Fi (y)", {0, 0}, {0}},                  // empty groups read as 0
+        {L"IP=", {}, {0}},
+        {L"IP", {}, {}},
+        {L"", {}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << std::string(c.entry, c.entry + wcslen(c.entry)));
+        int octets[4] = {-1, -1, -1, -1};
+        int read = adapter_pick_octets(c.entry, octets);
+        EXPECT_EQ(std::vector<int>(octets, octets + read), c.adapter);
+        if (read < 4) EXPECT_EQ(octets[read], -1); // nothing written past what was read
+        int connect[4] = {-1, -1, -1, -1};
+        read = connect_pick_octets(c.entry, connect);
+        EXPECT_EQ(std::vector<int>(connect, connect + read), c.connect);
+        if (read < 4) EXPECT_EQ(connect[read], -1);
+    }
+}
+
+class AdapterDialog : public ::testing::Test {
+protected:
+    void SetUp() override {
+        harness::install_seams();
+        window = harness::create_main_window();
+        ASSERT_NE(window, nullptr);
+        adapters::feed({
+            {L"Intel Ethernet", L"LAN", {"fe80::5", "10.1.2.3"}},
+            {L"Realtek Wireless", L"Wi-Fi", {"192.168.7.21"}},
+            {L"Teredo", L"Tunnel", {"2001:db8::1"}},
+        });
+        g_settings.aport_no = 6000;
+    }
+    void TearDown() override {
+        harness::destroy_main_window(window);
+        harness::restore_seams();
+    }
+    std::vector<int> local_address() const {
+        return {g_settings.aip_no1, g_settings.aip_no2, g_settings.aip_no3, g_settings.aip_no4};
+    }
+    harness::TempStartDir dir;
+    HWND window = nullptr;
+};
+
+TEST_F(AdapterDialog, SetTakesTheChosenAdapterAddress) {
+    struct Case {
+        int choice; // -1: nothing chosen
+        int button;
+        INT_PTR result;
+        std::vector<int> address;
+    };
+    const Case cases[] = {
+        {1, IDC_LIST_SET, IDC_LIST_SET, {192, 168, 7, 21}},
+        {0, IDC_LIST_CLOSE, IDC_LIST_CLOSE, {1, 2, 3, 4}},
+        {-1, IDC_LIST_SET, IDC_LIST_SET, {1, 2, 3, 4}},
+        {2, IDC_LIST_SET, IDC_LIST_SET, {1, 2, 3, 4}}, // an IPv6 address reads as no group
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.choice);
+        g_settings.aip_no1 = 1, g_settings.aip_no2 = 2, g_settings.aip_no3 = 3, g_settings.aip_no4 = 4;
+        INT_PTR result = -1;
+        ASSERT_TRUE(harness::drive_modal([&] { result = run_adapter_dialog(window); }, [&](HWND d) {
+            EXPECT_EQ(harness::window_text(d), L"NetworkAdapter");
+            HWND list = GetDlgItem(d, IDC_LIST_BOX);
+            EXPECT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 3);
+            SendMessageW(list, LB_SETCURSEL, c.choice, 0);
+            click(d, c.button);
+        }));
+        EXPECT_EQ(result, c.result);
+        EXPECT_EQ(local_address(), c.address);
+        EXPECT_EQ(g_settings.aport_no, 6000);
+    }
+}
+
+// Picked through the connection settings dialog, the address is shown at once, kept by
+// "OK" and shown again by the next opening.
+TEST_F(AdapterDialog, PickReachesTheSettingsAndTheNextOpening) {
+    g_settings.bind_mode = 1;
+    ASSERT_TRUE(harness::drive_modal([&] { run_connection_settings_dialog(window); }, [&](HWND settings) {
+        EXPECT_TRUE(harness::drive_modal([&] { click(settings, IDC_CS_ADAPTER_SEARCH); }, [](HWND d) {
+            SendMessageW(GetDlgItem(d, IDC_LIST_BOX), LB_SETCURSEL, 0, 0);
+            click(d, IDC_LIST_SET);
+        }));
+        EXPECT_EQ(harness::window_text(GetDlgItem(settings, IDC_CS_LOCAL_OCTET1)), L"10");
+        click(settings, IDC_CS_OK);
+    }));
+    EXPECT_EQ(local_address(), (std::vector<int>{10, 1, 2, 3}));
+    std::vector<std::wstring> shown;
+    ASSERT_TRUE(harness::drive_modal([&] { run_connection_settings_dialog(window); }, [&](HWND settings) {
+        for (int id : {IDC_CS_LOCAL_OCTET1, IDC_CS_LOCAL_OCTET2, IDC_CS_LOCAL_OCTET3, IDC_CS_LOCAL_OCTET4})
+            shown.push_back(harness::window_text(GetDlgItem(settings, id)));
+        click(settings, IDC_CS_CANCEL);
+    }));
+    EXPECT_EQ(shown, (std::vector<std::wstring>{L"10", L"1", L"2", L"3"}));
 }
 
 } // namespace

@@ -1,0 +1,44 @@
+#include "netcfg/address_pick.h"
+
+#include "netcfg/settings_text.h"
+
+namespace {
+
+constexpr int kPrefixChars = 3;  // "IP="
+constexpr int kGroupChars = 4;   // three digits and the end mark
+
+bool ends_adapter_group(wchar_t c) { return c == L' ' || c == L'.' || c == L':'; }
+bool ends_connect_group(wchar_t c) { return c == L' ' || c == L'.' || c == 0; }
+
+int pick_octets(const wchar_t* entry, bool (*ends_group)(wchar_t), int (&octets)[4]) {
+    if (!entry) return 0;
+    for (int i = 0; i < kPrefixChars; ++i)
+        if (!entry[i]) return 0;
+    const wchar_t* p = entry + kPrefixChars;
+    int read = 0;
+    while (read < 4) {
+        int end = -1;
+        for (int i = 0; i < kGroupChars; ++i) {
+            if (ends_group(p[i])) {
+                end = i;
+                break;
+            }
+            if (!p[i]) break; // the text ends before the group does
+        }
+        if (end < 0) break;
+        octets[read++] = parse_field_number(p, end);
+        if (!p[end]) break; // the end of the text ended the last group
+        p += end + 1;
+    }
+    return read;
+}
+
+} // namespace
+
+int adapter_pick_octets(const wchar_t* entry, int (&octets)[4]) {
+    return pick_octets(entry, ends_adapter_group, octets);
+}
+
+int connect_pick_octets(const wchar_t* entry, int (&octets)[4]) {
+    return pick_octets(entry, ends_connect_group, octets);
+}
