@@ -1,0 +1,194 @@
+// The connect-address list: which lines of log.txt give addresses, how the dialog starts
+// connect_ip.bat and waits for it, and the picked address reaching the settings.
+#include "harness.h"
+
+#include "app/app_state.h"
+#include "app/settings.h"
+#include "netcfg/connect_address_dialog.h"
+#include "netcfg/connection_settings_dialog.h"
+#include "netcfg/neighbour_log.h"
+#include "res/resource.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using harness::click;
+
+std::vector<std::wstring> addresses_in(const std::string& text) {
+    auto list = std::make_unique<NeighbourList>();
+    read_neighbour_log(reinterpret_cast<const unsigned char*>(text.data()), text.size(), list.get());
+    return std::vector<std::wstring>(list->entries, list->entries + list->count);
+}
+
+std::string lines_of_addresses(int count) {
+    std::string text;
+    for (int i = 1; i <= count; ++i) text += "  10.0." + std::to_string(i / 100) + "." + std::to_string(i % 100) + "\r\n";
+    return text;
+}
+
+TEST(NeighbourLog, LinesThatGiveAnAddress) {
+    using V = std::vector<std::wstring>;
+    const std::string table_line = "  192.168.0.10          00-11-22-33-44-55     dynamic\r\n";
+    std::string after_128_lines;
+    for (int i = 0; i < 128; ++i) after_128_lines += "x\r\n";
+    after_128_lines += "1.2.3.4\r\n";
+    struct Case {
+        const char* what;
+        std::string text;
+        V expected;
+    } cases[] = {
+        {"table line", table_line, {L"IP=192.168.0.10"}},
+        {"header", "Interface: 192.168.0.5 --- 0x3\r\n  Internet Address      Physical Address\r\n", {}},
+        {"prefix of a listed address, and a repeat",
+         table_line + "  192.168.0.1           00-aa-bb-cc-dd-ee     dynamic\r\n" + table_line,
+         {L"IP=192.168.0.10", L"IP=192.168.0.1"}},
+        {"empty", "", {}},
+        {"last line without CR LF", "10.1.2.3", {L"IP=10.1.2.3"}},
+        {"longest address ends within the 18 bytes", "  192.168.100.100 x\r\n", {L"IP=192.168.100.100"}},
+        {"last number still open at the 18th byte", "   192.168.100.100 x\r\n", {}},
+        {"a lone LF is part of the line", "1.2\n3.4\r\n", {L"IP=1.2.3.4"}},
+        {"more than four numbers", "1.2.3.4.5\r\n", {L"IP=1.2.3.4"}},
+        {"a line of 1022 bytes is cut there", std::string(1022, 'a') + "5.6.7.8\r\n", {L"IP=5.6.7.8"}},
+        {"the cut takes a digit away", std::string(1021, 'a') + "5.6.7.8\r\n", {}},
+        {"a CR LF split by the cut", std::string(1021, 'a') + "\r\n9.9.9.9\r\n", {L"IP=9.9.9.9"}},
+        {"only 128 lines are read", after_128_lines, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(addresses_in(c.text), c.expected);
+    }
+
+    V first_128 = addresses_in(lines_of_addresses(129));
+    ASSERT_EQ(first_128.size(), 128u);
+    EXPECT_EQ(first_128.front(), L"IP=10.0.0.1");
+    EXPECT_EQ(first_128.back(), L"IP=10.0.1.28");
+}
+
+class ConnectAddress : public ::testing::Test {
+protected:
+    void SetUp() override {
+        harness::install_seams();
+        harness::write_file(dir.file(L"Tarvik_char2.ini"),
+                            harness::read_file(harness::source_file("data/Tarvik_char2.ini")));
+        window = harness::create_main_window();
+        ASSERT_NE(window, nullptr);
+        g_settings.moji_type = 1;
+        g_settings.ip_no1 = 1, g_settings.ip_no2 = 2, g_settings.ip_no3 = 3, g_settings.ip_no4 = 4;
+        g_settings.port_no = 5000;
+    }
+    void TearDown() override {
+        harness::destroy_main_window(window);
+        harness::restore_seams();
+    }
+
+    void write_log(const std::string& text) {
+        harness::write_file(dir.file(L"log.txt"), std::vector<uint8_t>(text.begin(), text.end()));
+    }
+    std::vector<int> peer() const { return {g_settings.ip_no1, g_settings.ip_no2, g_settings.ip_no3, g_settings.ip_no4}; }
+
+    harness::TempStartDir dir;
+    HWND window = nullptr;
+};
+
+std::vector<std::wstring> list_entries(HWND dialog) {
+    HWND list = GetDlgItem(dialog, IDC_LIST_BOX);
+    std::vector<std::wstring> out;
+    for (int i = 0; i < SendMessageW(list, LB_GETCOUNT, 0, 0); ++i) {
+        wchar_t text[256] = {};
+        SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
+        out.push_back(text);
+    }
+    return out;
+}
+
+// The list is read once the clock has moved past the wait; the dialog turns topmost then.
+bool wait_for_reading(HWND dialog) {
+    harness::advance_tick(kConnectBatchWaitMs);
+    for (int i = 0; i < 200; ++i) {
+        if (GetWindowLongW(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST) return true;
+        harness::pump_messages(1);
+        Sleep(10);
+    }
+    return false;
+}
+
+TEST_F(ConnectAddress, StartsTheBatchFileWaitsAndListsWhatItLeft) {
+    write_log("\r\nInterface: 192.168.0.5 --- 0x3\r\n  192.168.0.10   00-11-22-33-44-55  dynamic\r\n"
+              "  192.168.0.1    00-aa-bb-cc-dd-ee  dynamic\r\n");
+    for (bool as_admin : {false, true}) {
+        SCOPED_TRACE(as_admin);
+        INT_PTR result = -1;
+        ASSERT_TRUE(harness::drive_modal([&] { result = run_connect_address_dialog(window, as_admin); }, [&](HWND d) {
+            EXPECT_EQ(harness::window_text(d), L"connect IP address");
+            // Within the second nothing is read, and the dialog answers meanwhile.
+            harness::advance_tick(kConnectBatchWaitMs - 1);
+            harness::pump_messages(8);
+            EXPECT_TRUE(list_entries(d).empty());
+            EXPECT_FALSE(GetWindowLongW(d, GWL_EXSTYLE) & WS_EX_TOPMOST);
+            EXPECT_TRUE(wait_for_reading(d));
+            EXPECT_EQ(list_entries(d), (std::vector<std::wstring>{L"IP=192.168.0.10", L"IP=192.168.0.1"}));
+            SendMessageW(GetDlgItem(d, IDC_LIST_BOX), LB_SETCURSEL, as_admin ? 1 : 0, 0);
+            click(d, IDC_LIST_SET);
+        }));
+        EXPECT_EQ(result, IDC_LIST_SET);
+        EXPECT_EQ(peer(), as_admin ? (std::vector<int>{192, 168, 0, 1}) : (std::vector<int>{192, 168, 0, 10}));
+        EXPECT_EQ(g_settings.port_no, 5000);
+        auto calls = harness::shell_calls();
+        ASSERT_FALSE(calls.empty());
+        EXPECT_EQ(calls.back().verb, as_admin ? L"runas" : L"open");
+        EXPECT_EQ(calls.back().file, dir.file(L"connect_ip.bat"));
+        EXPECT_EQ(calls.back().params, L"");
+    }
+    EXPECT_TRUE(harness::shown_boxes().empty());
+}
+
+TEST_F(ConnectAddress, FailuresAndEndings) {
+    struct Case {
+        const char* what;
+        bool as_admin;
+        INT_PTR shell_result;
+        bool log_is_folder; // a log.txt that cannot be opened
+        int button;         // 0: closed during the wait
+        INT_PTR result;
+        std::vector<std::wstring> boxes; // text and caption of each message
+    } cases[] = {
+        {"start refused, open", false, 2, false, IDC_LIST_SET, IDC_LIST_SET, {}},
+        {"start refused, runas", true, 5, false, IDC_LIST_CLOSE, IDC_LIST_CLOSE,
+         {L"connect_ip.bat could not be started as administrator", L"Error"}},
+        {"log.txt unreadable", false, 42, true, IDC_LIST_SET, IDC_LIST_SET,
+         {L"The file could not be opened or created.", L"File Error"}},
+        {"closed during the wait", false, 42, false, 0, IDC_LIST_CLOSE, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        harness::TempStartDir case_dir;
+        take_start_directory();
+        if (c.log_is_folder) CreateDirectoryW(case_dir.file(L"log.txt").c_str(), nullptr);
+        harness::clear_shown_boxes();
+        harness::queue_shell_result(c.shell_result);
+        INT_PTR result = -1;
+        ASSERT_TRUE(harness::drive_modal([&] { result = run_connect_address_dialog(window, c.as_admin); }, [&](HWND d) {
+            if (c.button) {
+                EXPECT_TRUE(wait_for_reading(d));
+            }
+            EXPECT_TRUE(list_entries(d).empty());
+            click(d, c.button ? c.button : IDC_LIST_CLOSE);
+        }));
+        EXPECT_EQ(result, c.result);
+        EXPECT_EQ(peer(), (std::vector<int>{1, 2, 3, 4}));
+        std::vector<std::wstring> shown;
+        for (const auto& box : harness::shown_boxes()) shown.insert(shown.end(), {box.text, box.caption});
+        EXPECT_EQ(shown, c.boxes);
+        // A missing log.txt is made empty by the reading, and only by the reading.
+        EXPECT_EQ(harness::file_exists(case_dir.file(L"log.txt")), c.button != 0);
+    }
+    SetCurrentDirectoryW(dir.path().c_str());
+    take_start_directory();
+}
+
+} // namespace
