@@ -12,6 +12,7 @@
 #include "support_input_scenes.h"
 #include "support_macro_scenes.h"
 #include "support_preset_scenes.h"
+#include "support_netcfg_scenes.h"
 #include "support_view_scenes.h"
 
 #include <cstdio>
@@ -122,6 +123,8 @@ int main(int argc, char** argv) {
         {"preset_send-dark", [] { return scene_preset_send(true, pose); }},
         {"preset_edit-light", [] { return scene_preset_edit(false, pose); }},
         {"preset_edit-dark", [] { return scene_preset_edit(true, pose); }},
+        {"adapter_list", [] { return scene_adapter_list(pose); }},
+        {"connect_address", [] { return scene_connect_address(pose); }},
     };
     auto it = scenes.find(scene);
     if (it == scenes.end()) {

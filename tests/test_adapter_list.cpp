@@ -49,8 +49,8 @@ protected:
 
 TEST_F(AdapterQuery, BothFormsOfCraftedAdapters) {
     adapters::feed({
-        {L"Intel Ethernet", L"LAN", {"192.168.0.5", "fe80::1"}},      // IPv4 then IPv6: the last is shown
-        {L"Realtek Wireless", L"Wi-Fi", {"fe80::2", "10.1.2.3"}},     // IPv6 then IPv4
+        {L"Gigabit Ethernet Adapter", L"LAN", {"192.168.0.5", "fe80::1"}},      // IPv4 then IPv6: the last is shown
+        {L"Wireless LAN Adapter", L"Wi-Fi", {"fe80::2", "10.1.2.3"}},     // IPv6 then IPv4
         {L"Bluetooth Device", L"Bluetooth", {}},                      // no unicast address
         {L"microsoft wi-fi direct Virtual Adapter #2", L"Local Area Connection* 2", {"169.254.1.1"}},
         {L"Software Loopback Interface 1", L"Loopback Pseudo-Interface 1", {"127.0.0.1"}},
@@ -59,8 +59,8 @@ TEST_F(AdapterQuery, BothFormsOfCraftedAdapters) {
 
     ASSERT_TRUE(adapter_query(host.window, AdapterForm::detail));
     EXPECT_EQ(host.entries(), (std::vector<std::wstring>{
-                                  L"IP=fe80::1 :Name=LAN (Intel Ethernet)",
-                                  L"IP=10.1.2.3 :Name=Wi-Fi (Realtek Wireless)",
+                                  L"IP=fe80::1 :Name=LAN (Gigabit Ethernet Adapter)",
+                                  L"IP=10.1.2.3 :Name=Wi-Fi (Wireless LAN Adapter)",
                                   L"IP= :Name=Bluetooth (Bluetooth Device)",
                                   L"IP=169.254.1.1 :Name=Local Area Connection* 2 (microsoft wi-fi direct "
                                   L"Virtual Adapter #2)",
@@ -172,8 +172,8 @@ protected:
         window = harness::create_main_window();
         ASSERT_NE(window, nullptr);
         adapters::feed({
-            {L"Intel Ethernet", L"LAN", {"fe80::5", "10.1.2.3"}},
-            {L"Realtek Wireless", L"Wi-Fi", {"192.168.7.21"}},
+            {L"Gigabit Ethernet Adapter", L"LAN", {"fe80::5", "10.1.2.3"}},
+            {L"Wireless LAN Adapter", L"Wi-Fi", {"192.168.7.21"}},
             {L"Teredo", L"Tunnel", {"2001:db8::1"}},
         });
         g_settings.aport_no = 6000;
