@@ -82,7 +82,8 @@ TEST_F(AdapterQuery, LongEntriesAreCutAtTheListLimit) {
         std::vector<std::wstring> entries = host.entries();
         ASSERT_EQ(entries.size(), 1u);
         EXPECT_EQ(entries[0].size(), size_t(kAdapterEntryChars - 1));
-        EXPECT_EQ(entries[0].substr(0, 20), form == AdapterForm::detail ? L"IP=10.0.0.1 :Name=nn" : L"nnnnnnnnnnnnnnnnnnnn");
+        EXPECT_EQ(entries[0].substr(0, 20),
+                  form == AdapterForm::detail ? L"IP=10.0.0.1 :Name=nn" : L"nnnnnnnnnnnnnnnnnnnn");
     }
 }
 
@@ -90,7 +91,8 @@ TEST_F(AdapterQuery, LongEntriesAreCutAtTheListLimit) {
 TEST_F(AdapterQuery, FailedQueryShowsAMessageAndAnEmptyList) {
     g_settings.moji_type = 1;
     harness::TempStartDir dir;
-    harness::write_file(dir.file(L"Tarvik_char2.ini"), harness::read_file(harness::source_file("data/Tarvik_char2.ini")));
+    harness::write_file(dir.file(L"Tarvik_char2.ini"),
+                        harness::read_file(harness::source_file("data/Tarvik_char2.ini")));
     HWND main = harness::create_main_window(); // loads the text table
     ASSERT_NE(main, nullptr);
     g_settings.moji_type = 1;

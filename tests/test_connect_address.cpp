@@ -27,7 +27,8 @@ std::vector<std::wstring> addresses_in(const std::string& text) {
 
 std::string lines_of_addresses(int count) {
     std::string text;
-    for (int i = 1; i <= count; ++i) text += "  10.0." + std::to_string(i / 100) + "." + std::to_string(i % 100) + "\r\n";
+    for (int i = 1; i <= count; ++i)
+        text += "  10.0." + std::to_string(i / 100) + "." + std::to_string(i % 100) + "\r\n";
     return text;
 }
 
@@ -89,7 +90,9 @@ protected:
     void write_log(const std::string& text) {
         harness::write_file(dir.file(L"log.txt"), std::vector<uint8_t>(text.begin(), text.end()));
     }
-    std::vector<int> peer() const { return {g_settings.ip_no1, g_settings.ip_no2, g_settings.ip_no3, g_settings.ip_no4}; }
+    std::vector<int> peer() const {
+        return {g_settings.ip_no1, g_settings.ip_no2, g_settings.ip_no3, g_settings.ip_no4};
+    }
 
     harness::TempStartDir dir;
     HWND window = nullptr;
