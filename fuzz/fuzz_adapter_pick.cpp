@@ -1,14 +1,13 @@
 // The adapter pick over any entry text (UTF-16 code units from the input).
 #include "netcfg/address_pick.h"
-#include "pick_input.h"
+#include "support/pick_entry.h"
 
-#include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     auto entry = entry_from_bytes(data, size);
     constexpr int kUntouched = 0x5A5A5A5A;
     int octets[4] = {kUntouched, kUntouched, kUntouched, kUntouched};
     int read = adapter_pick_octets(entry.get(), octets);
-    if (!pick_kept_its_promises(read, octets, kUntouched)) abort();
+    FUZZ_CHECK(pick_kept_its_promises(read, octets, kUntouched));
     return 0;
 }

@@ -2,9 +2,8 @@
 // always give back their own four numbers.
 #include "netcfg/address_pick.h"
 #include "netcfg/neighbour_log.h"
-#include "pick_input.h"
+#include "support/pick_entry.h"
 
-#include <cstdlib>
 #include <memory>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -12,7 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     constexpr int kUntouched = 0x5A5A5A5A;
     int octets[4] = {kUntouched, kUntouched, kUntouched, kUntouched};
     int read = connect_pick_octets(entry.get(), octets);
-    if (!pick_kept_its_promises(read, octets, kUntouched)) abort();
+    FUZZ_CHECK(pick_kept_its_promises(read, octets, kUntouched));
 
     // The same bytes as a log line: an entry of numbers of at most three digits reads back whole.
     auto list = std::make_unique<NeighbourList>();
@@ -20,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int i = 0; i < list->count; ++i) {
         int back[4] = {kUntouched, kUntouched, kUntouched, kUntouched};
         int got = connect_pick_octets(list->entries[i], back);
-        if (!pick_kept_its_promises(got, back, kUntouched)) abort();
+        FUZZ_CHECK(pick_kept_its_promises(got, back, kUntouched));
         int expected[4] = {};
         bool small = true;
         const wchar_t* p = list->entries[i] + 3;
@@ -31,9 +30,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             if (digits > 3) small = false;
             if (*p) ++p; // the dot
         }
-        if (small && got != 4) abort();
+        FUZZ_CHECK(!small || got == 4);
         for (int g = 0; small && g < 4; ++g)
-            if (back[g] != expected[g]) abort();
+            FUZZ_CHECK(back[g] == expected[g]);
     }
     return 0;
 }

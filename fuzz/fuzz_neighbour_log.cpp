@@ -1,9 +1,9 @@
 // log.txt as connect_ip.bat might leave it: whatever the bytes, the list stays within its
 // array, every entry is "IP=" and four decimal numbers, and none repeats.
 #include "netcfg/neighbour_log.h"
+#include "support/fuzz_check.h"
 
 #include <cstdint>
-#include <cstdlib>
 #include <cwchar>
 #include <memory>
 
@@ -26,18 +26,18 @@ bool well_formed(const wchar_t* entry) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     auto list = std::make_unique<NeighbourList>();
     read_neighbour_log(data, size, list.get());
-    if (list->count < 0 || list->count > kNeighbourEntries) abort();
+    FUZZ_CHECK(list->count >= 0 && list->count <= kNeighbourEntries);
     for (int i = 0; i < list->count; ++i) {
-        if (wmemchr(list->entries[i], 0, kNeighbourEntryChars) == nullptr) abort();
-        if (!well_formed(list->entries[i])) abort();
+        FUZZ_CHECK(wmemchr(list->entries[i], 0, kNeighbourEntryChars) != nullptr);
+        FUZZ_CHECK(well_formed(list->entries[i]));
         for (int j = 0; j < i; ++j)
-            if (wcscmp(list->entries[i], list->entries[j]) == 0) abort();
+            FUZZ_CHECK(wcscmp(list->entries[i], list->entries[j]) != 0);
     }
     // Lines are read in order: the list of a shorter read is this list's beginning, apart
     // from what its cut last line may give.
     auto part = std::make_unique<NeighbourList>();
     read_neighbour_log(data, size / 2, part.get());
     for (int i = 0; i + 1 < part->count; ++i)
-        if (i >= list->count || wcscmp(part->entries[i], list->entries[i]) != 0) abort();
+        FUZZ_CHECK(i < list->count && wcscmp(part->entries[i], list->entries[i]) == 0);
     return 0;
 }

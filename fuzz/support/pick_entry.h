@@ -1,18 +1,19 @@
 // Turns fuzz bytes into a terminated list entry of exactly the right length, so that the
 // sanitizer sees any read past its terminator.
 #pragma once
+#include "support/fuzz_check.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 inline std::unique_ptr<wchar_t[]> entry_from_bytes(const uint8_t* data, size_t size) {
-    size_t chars = size / 2;
-    std::unique_ptr<wchar_t[]> entry(new wchar_t[chars + 1]);
-    for (size_t i = 0; i < chars; ++i) {
-        wchar_t c = static_cast<wchar_t>(data[2 * i] | (data[2 * i + 1] << 8));
-        entry[i] = c ? c : L'?'; // the list box holds no zeros inside a text
-    }
-    entry[chars] = 0;
+    std::vector<wchar_t> units = fuzz_units(data, size);
+    std::unique_ptr<wchar_t[]> entry(new wchar_t[units.size() + 1]);
+    // A list box text holds no zero inside it.
+    for (size_t i = 0; i < units.size(); ++i) entry[i] = units[i] ? units[i] : L'?';
+    entry[units.size()] = 0;
     return entry;
 }
 
