@@ -194,4 +194,32 @@ TEST_F(ConnectAddress, FailuresAndEndings) {
     take_start_directory();
 }
 
+// Through the connection settings dialog: "ad" chooses the start, the picked address shows
+// at once, "OK" keeps it and the next opening shows it again.
+TEST_F(ConnectAddress, PickReachesTheSettingsAndTheNextOpening) {
+    write_log("  10.20.30.40   00-11-22-33-44-55  dynamic\r\n");
+    g_settings.ip_mode = 0;
+    const int octet_fields[] = {IDC_CS_PEER_OCTET1, IDC_CS_PEER_OCTET2, IDC_CS_PEER_OCTET3, IDC_CS_PEER_OCTET4};
+    ASSERT_TRUE(harness::drive_modal([&] { run_connection_settings_dialog(window); }, [&](HWND settings) {
+        click(settings, IDC_CS_AD);
+        EXPECT_TRUE(harness::drive_modal([&] { click(settings, IDC_CS_CONNECT_SEARCH); }, [](HWND d) {
+            EXPECT_TRUE(wait_for_reading(d));
+            SendMessageW(GetDlgItem(d, IDC_LIST_BOX), LB_SETCURSEL, 0, 0);
+            click(d, IDC_LIST_SET);
+        }));
+        EXPECT_EQ(harness::window_text(GetDlgItem(settings, IDC_CS_PEER_OCTET3)), L"30");
+        click(settings, IDC_CS_OK);
+    }));
+    EXPECT_EQ(harness::shell_calls().back().verb, L"runas");
+    EXPECT_EQ(peer(), (std::vector<int>{10, 20, 30, 40}));
+    std::vector<std::wstring> shown;
+    ASSERT_TRUE(harness::drive_modal([&] { run_connection_settings_dialog(window); }, [&](HWND settings) {
+        for (int id : octet_fields) shown.push_back(harness::window_text(GetDlgItem(settings, id)));
+        EXPECT_EQ(IsDlgButtonChecked(settings, IDC_CS_AD), BST_UNCHECKED);
+        click(settings, IDC_CS_CANCEL);
+    }));
+    EXPECT_EQ(shown, (std::vector<std::wstring>{L"10", L"20", L"30", L"40"}));
+    EXPECT_EQ(g_settings.port_no, 5000);
+}
+
 } // namespace
