@@ -28,8 +28,8 @@ bool format_adapter_entry(AdapterForm form, const wchar_t* description, const wc
     if (!description) description = L"";
     if (!address) address = L"";
     const wchar_t* name = friendly_name && *friendly_name ? friendly_name : description;
+    out[0] = 0;
     EntryWriter writer{out};
-    writer.add(L"");
     if (form == AdapterForm::name) {
         // Neither the loopback adapter nor a Wi-Fi Direct virtual adapter takes a fixed address.
         if (begins_with(description, L"Microsoft Wi-Fi Direct") || begins_with(address, L"127.0.0.1")) return false;

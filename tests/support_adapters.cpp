@@ -5,6 +5,7 @@
 #include "support_adapters.h"
 
 #include "app/seams.h"
+#include "res/resource.h"
 
 #include <cstring>
 #include <deque>
@@ -22,7 +23,6 @@ struct Store {
     std::deque<IP_ADAPTER_ADDRESSES> records;
     bool failing = false;
     Failure failure = Failure::size_question;
-    int calls = 0;
 };
 
 Store g_store;
@@ -47,7 +47,6 @@ SOCKET_ADDRESS make_sockaddr(const std::string& text) {
 }
 
 ULONG crafted_adapter_addresses(ULONG, ULONG, void* buffer, ULONG* size) {
-    ++g_store.calls;
     if (g_store.failing && g_store.failure == Failure::size_question) return ERROR_INVALID_PARAMETER;
     if (g_store.records.empty()) return ERROR_NO_DATA;
     // The head record is copied into the caller's buffer; the rest of the chain stays here.
@@ -95,9 +94,18 @@ void fail(Failure where) {
     feed({{L"Ethernet adapter", L"LAN", {"10.0.0.2"}}});
     g_store.failing = true;
     g_store.failure = where;
-    g_store.calls = 0;
 }
 
-int calls() { return g_store.calls; }
+std::vector<std::wstring> list_texts(HWND dialog) {
+    HWND list = GetDlgItem(dialog, IDC_LIST_BOX);
+    std::vector<std::wstring> out;
+    for (int i = 0; i < SendMessageW(list, LB_GETCOUNT, 0, 0); ++i) {
+        wchar_t text[256] = {};
+        if (SendMessageW(list, LB_GETTEXTLEN, i, 0) < 256)
+            SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
+        out.push_back(text);
+    }
+    return out;
+}
 
 } // namespace adapters

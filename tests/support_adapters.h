@@ -26,7 +26,7 @@ enum class Failure {
 };
 void fail(Failure where);
 
-// How often the seam was called since the last feed or fail.
-int calls();
+// The texts of list box 1231 of a dialog, in list order.
+std::vector<std::wstring> list_texts(HWND dialog);
 
 } // namespace adapters
