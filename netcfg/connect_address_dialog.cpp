@@ -33,12 +33,17 @@ struct ConnectState {
 
 ConnectState* state_of(HWND dialog) { return reinterpret_cast<ConnectState*>(GetWindowLongPtrW(dialog, DWLP_USER)); }
 
+// A file of the start directory by its full path; the bare name when there is none.
+void start_dir_file(const wchar_t* name, wchar_t (&path)[kPathChars + 32]) {
+    if (!g_app.start_dir[0] || !start_dir_path(name, path, kPathChars + 32)) wcscpy(path, name);
+}
+
 // The batch file is started by its full path in the start directory, so a file dialog that
 // moved the current directory cannot make another file of that name run.
 void start_batch(HWND dialog, bool as_admin) {
     enter_start_directory();
     wchar_t path[kPathChars + 32];
-    if (!start_dir_path(kBatchFile, path, sizeof path / sizeof path[0])) wcscpy(path, kBatchFile);
+    start_dir_file(kBatchFile, path);
     const wchar_t* dir = g_app.start_dir[0] ? g_app.start_dir : nullptr;
     INT_PTR result = shell_start(dialog, as_admin ? L"runas" : L"open", path, nullptr, dir, SW_SHOWNORMAL);
     if (as_admin && result <= 32) {
@@ -53,7 +58,7 @@ void start_batch(HWND dialog, bool as_admin) {
 bool read_log(HWND dialog, NeighbourList* list) {
     list->count = 0;
     wchar_t path[kPathChars + 32];
-    if (!start_dir_path(kLogFile, path, sizeof path / sizeof path[0])) wcscpy(path, kLogFile);
+    start_dir_file(kLogFile, path);
     // The batch file may still be writing: share both ways.
     HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
