@@ -7,6 +7,7 @@
 #include "look/dialog_theme.h"
 #include "netcfg/adapter_dialog.h"
 #include "netcfg/connect_address_dialog.h"
+#include "netcfg/ip_address_dialog.h"
 #include "netcfg/settings_text.h"
 #include "res/resource.h"
 
@@ -130,9 +131,8 @@ void run_tool(HWND dialog, Tool tool) {
 
 // The adapter list (dialog 129) may set the local address.
 void adapter_list_tool(HWND dialog) { run_adapter_dialog(dialog); }
-// The IP address change dialog (137) may set the local address. Not part of this build yet:
-// until it is, its button only stores and fills.
-void ip_address_tool(HWND dialog) { (void)dialog; }
+// The IP address change dialog (137) may set the local address.
+void ip_address_tool(HWND dialog) { run_ip_address_dialog(dialog); }
 // The connect-address list (130) may set the peer address; the "ad" box chooses whether it
 // starts its batch file with administrator rights.
 void connect_address_tool(HWND dialog) {

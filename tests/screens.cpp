@@ -8,6 +8,8 @@
 #include "app/settings.h"
 #include "app/text_table.h"
 #include "harness.h"
+#include "netcfg/ip_address_dialog.h"
+#include "res/resource.h"
 #include "support_bar_scenes.h"
 #include "support_input_scenes.h"
 #include "support_macro_scenes.h"
@@ -16,6 +18,7 @@
 #include "support_view_scenes.h"
 
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <string>
@@ -95,6 +98,30 @@ void pose(HWND window) {
     }
 }
 
+// The IP Address Setting dialog over a folder of three batch files, the typing tool ticked.
+int scene_ip_address() {
+    prepare(1);
+    CreateDirectoryW(L"ipaddress", nullptr);
+    const char* const files[][2] = {
+        {"ipaddress\\Ethernet_192_168_1_20.bat", "netsh interface ip set address \"Ethernet\" static 192.168.1.20 255.255.255.0\r\n"},
+        {"ipaddress\\Ethernet_auto.bat", "netsh interface ip set address \"Ethernet\" dhcp\r\n"},
+        {"ipaddress\\Wi-Fi_10_0_0_15.bat", "netsh interface ip set address \"Wi-Fi\" static 10.0.0.15 255.0.0.0\r\n"},
+    };
+    for (const auto& f : files)
+        harness::write_file(widen(f[0]), std::vector<uint8_t>(f[1], f[1] + std::strlen(f[1])));
+    HWND window = harness::create_main_window();
+    g_settings.moji_type = 1;
+    g_settings.pw_mode = 1;
+    harness::drive_modal([&] { run_ip_address_dialog(window); },
+                         [](HWND d) {
+                             SendDlgItemMessageW(d, IDC_IP_LIST, LB_SETCURSEL, 0, 0);
+                             hold_then(d, [](HWND x) { PostMessageW(x, WM_CLOSE, 0, 0); });
+                         },
+                         10000);
+    harness::destroy_main_window(window);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -125,6 +152,7 @@ int main(int argc, char** argv) {
         {"preset_edit-dark", [] { return scene_preset_edit(true, pose); }},
         {"adapter_list", [] { return scene_adapter_list(pose); }},
         {"connect_address", [] { return scene_connect_address(pose); }},
+        {"ip_address", [] { return scene_ip_address(); }},
     };
     auto it = scenes.find(scene);
     if (it == scenes.end()) {

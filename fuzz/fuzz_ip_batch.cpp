@@ -1,0 +1,88 @@
+// The IP change batch files: the read-back scan on any bytes, the scan of every line the
+// program writes, and the file names made from any adapter name.
+#include "netcfg/ip_batch.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <cwchar>
+
+namespace {
+
+void check(bool promise) {
+    if (!promise) std::abort();
+}
+
+// Any bytes: the counts stay in their array, numbers are never negative, and nothing after
+// the bytes that are read back changes the result.
+void scan_any(const uint8_t* data, size_t size) {
+    const BatchScan scan = scan_batch_file(data, size);
+    check(scan.count >= 0 && scan.count <= kBatchNumbers);
+    for (int k = 0; k < scan.count; ++k) check(scan.numbers[k] >= 0);
+    check(scan.count == 0 || scan.fixed);
+    if (size > kBatchScanBytes) {
+        const BatchScan cut = scan_batch_file(data, kBatchScanBytes);
+        check(std::memcmp(&cut, &scan, sizeof scan) == 0);
+    }
+}
+
+// A line the program writes reads back as written, whatever the adapter's name holds.
+void scan_written(const uint8_t* data, size_t size) {
+    if (size < 17) return;
+    BatchAddress batch = {};
+    batch.automatic = data[0] & 1;
+    for (int k = 0; k < 4; ++k) {
+        batch.address[k] = data[1 + 2 * k] | data[2 + 2 * k] << 8;
+        batch.mask[k] = data[9 + 2 * k];
+    }
+    char name[300];
+    size_t n = size - 17 < sizeof name - 1 ? size - 17 : sizeof name - 1;
+    std::memcpy(name, data + 17, n);
+    name[n] = 0;
+    char text[kBatchTextBytes];
+    const size_t length = batch_file_text(name, batch, text, sizeof text);
+    if (length == 0) return;
+    check(length == std::strlen(text) && length >= 2 && text[length - 2] == '\r' && text[length - 1] == '\n');
+    if (length > kBatchScanBytes) return;
+    const BatchScan scan = scan_batch_file(reinterpret_cast<const unsigned char*>(text), length);
+    if (batch.automatic) {
+        check(scan.automatic && !scan.fixed && scan.count == 0);
+        return;
+    }
+    check(scan.fixed && !scan.automatic && scan.count == 8);
+    int address[4];
+    check(scanned_address(scan, address));
+    for (int k = 0; k < 4; ++k) check(address[k] == batch.address[k] && scan.numbers[4 + k] == batch.mask[k]);
+}
+
+bool forbidden(wchar_t c) { return c < 32 || std::wcschr(L"\\/:*?\"<>|", c) != nullptr; }
+
+// Any adapter name gives one plain name inside the folder.
+void name_any(const uint8_t* data, size_t size) {
+    wchar_t adapter[520];
+    size_t n = 0;
+    for (size_t i = 0; i + 1 < size && n < 519; i += 2) {
+        const wchar_t c = static_cast<wchar_t>(data[i] | data[i + 1] << 8);
+        if (c == 0) break;
+        adapter[n++] = c;
+    }
+    adapter[n] = 0;
+    const BatchAddress batch = {size % 2 == 0, {192, 168, 1, 20}, {255, 255, 255, 0}};
+    wchar_t name[kBatchNameChars];
+    bool changed = true;
+    const size_t length = batch_file_name(adapter, batch, name, kBatchNameChars, &changed);
+    check(length == std::wcslen(name) && length > 4);
+    check(std::wcscmp(name + length - 4, L".bat") == 0);
+    check(std::wcsstr(name, L"..") == nullptr);
+    for (size_t i = 0; i < length; ++i) check(!forbidden(name[i]));
+    if (!changed) check(std::wcsncmp(name, adapter, n) == 0);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    scan_any(data, size);
+    scan_written(data, size);
+    name_any(data, size);
+    return 0;
+}
