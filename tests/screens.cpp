@@ -8,8 +8,10 @@
 #include "app/settings.h"
 #include "app/text_table.h"
 #include "harness.h"
+#include "netcfg/add_ip_address_dialog.h"
 #include "netcfg/ip_address_dialog.h"
 #include "res/resource.h"
+#include "support_adapters.h"
 #include "support_bar_scenes.h"
 #include "support_input_scenes.h"
 #include "support_macro_scenes.h"
@@ -122,6 +124,26 @@ int scene_ip_address() {
     return 0;
 }
 
+// The Add IP Address dialog over three adapters, the first chosen and its address typed.
+int scene_add_ip_address() {
+    prepare(1);
+    adapters::feed({{L"Intel(R) Ethernet Connection", L"Ethernet", {"192.168.1.5"}},
+                    {L"Wireless LAN adapter", L"Wi-Fi", {"10.0.0.15"}},
+                    {L"USB Ethernet adapter", L"Ethernet 2", {}}});
+    HWND window = harness::create_main_window();
+    g_settings.moji_type = 1;
+    harness::drive_modal([&] { run_add_ip_address_dialog(window); },
+                         [](HWND d) {
+                             SendDlgItemMessageW(d, IDC_ADD_LIST, LB_SETCURSEL, 0, 0);
+                             SetDlgItemTextW(d, IDC_ADD_ADDRESS1 + 2, L"1");
+                             SetDlgItemTextW(d, IDC_ADD_ADDRESS1 + 3, L"20");
+                             hold_then(d, [](HWND x) { PostMessageW(x, WM_CLOSE, 0, 0); });
+                         },
+                         10000);
+    harness::destroy_main_window(window);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -153,6 +175,7 @@ int main(int argc, char** argv) {
         {"adapter_list", [] { return scene_adapter_list(pose); }},
         {"connect_address", [] { return scene_connect_address(pose); }},
         {"ip_address", [] { return scene_ip_address(); }},
+        {"add_ip_address", [] { return scene_add_ip_address(); }},
     };
     auto it = scenes.find(scene);
     if (it == scenes.end()) {

@@ -245,11 +245,10 @@ TEST_F(ConnectionSettings, ToolButtonsStoreSoThatALaterCancelKeepsTheChanges) {
         INT_PTR result = run([&](HWND d) {
             click(d, IDC_CS_SERVER);
             type_text(d, IDC_CS_LOCAL_OCTET1, L"1234");
-            if (tool == IDC_CS_IP_ADDRESS_SET)
-                click(d, tool);
-            else // the tool's own dialog is closed at once
-                EXPECT_TRUE(harness::drive_modal([&] { click(d, tool); },
-                                                 [](HWND list) { click(list, IDC_LIST_CLOSE); }));
+            // The tool's own dialog is closed at once.
+            EXPECT_TRUE(harness::drive_modal([&] { click(d, tool); }, [tool](HWND opened) {
+                click(opened, tool == IDC_CS_IP_ADDRESS_SET ? IDC_IP_CANCEL : IDC_LIST_CLOSE);
+            }));
             // Filled again from what was stored.
             EXPECT_EQ(text_of(d, IDC_CS_LOCAL_OCTET1), L"123");
             EXPECT_TRUE(checked(d, IDC_CS_SERVER));
