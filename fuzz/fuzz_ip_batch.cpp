@@ -1,28 +1,24 @@
 // The IP change batch files: the read-back scan on any bytes, the scan of every line the
 // program writes, and the file names made from any adapter name.
 #include "netcfg/ip_batch.h"
+#include "support/fuzz_check.h"
 
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <cwchar>
 
 namespace {
 
-void check(bool promise) {
-    if (!promise) std::abort();
-}
-
 // Any bytes: the counts stay in their array, numbers are never negative, and nothing after
 // the bytes that are read back changes the result.
 void scan_any(const uint8_t* data, size_t size) {
     const BatchScan scan = scan_batch_file(data, size);
-    check(scan.count >= 0 && scan.count <= kBatchNumbers);
-    for (int k = 0; k < scan.count; ++k) check(scan.numbers[k] >= 0);
-    check(scan.count == 0 || scan.fixed);
+    FUZZ_CHECK(scan.count >= 0 && scan.count <= kBatchNumbers);
+    for (int k = 0; k < scan.count; ++k) FUZZ_CHECK(scan.numbers[k] >= 0);
+    FUZZ_CHECK(scan.count == 0 || scan.fixed);
     if (size > kBatchScanBytes) {
         const BatchScan cut = scan_batch_file(data, kBatchScanBytes);
-        check(std::memcmp(&cut, &scan, sizeof scan) == 0);
+        FUZZ_CHECK(std::memcmp(&cut, &scan, sizeof scan) == 0);
     }
 }
 
@@ -42,40 +38,40 @@ void scan_written(const uint8_t* data, size_t size) {
     char text[kBatchTextBytes];
     const size_t length = batch_file_text(name, batch, text, sizeof text);
     if (length == 0) return;
-    check(length == std::strlen(text) && length >= 2 && text[length - 2] == '\r' && text[length - 1] == '\n');
+    FUZZ_CHECK(length == std::strlen(text) && length >= 2 && text[length - 2] == '\r' && text[length - 1] == '\n');
     if (length > kBatchScanBytes) return;
     const BatchScan scan = scan_batch_file(reinterpret_cast<const unsigned char*>(text), length);
     if (batch.automatic) {
-        check(scan.automatic && !scan.fixed && scan.count == 0);
+        FUZZ_CHECK(scan.automatic && !scan.fixed && scan.count == 0);
         return;
     }
-    check(scan.fixed && !scan.automatic && scan.count == 8);
+    FUZZ_CHECK(scan.fixed && !scan.automatic && scan.count == 8);
     int address[4];
-    check(scanned_address(scan, address));
-    for (int k = 0; k < 4; ++k) check(address[k] == batch.address[k] && scan.numbers[4 + k] == batch.mask[k]);
+    FUZZ_CHECK(scanned_address(scan, address));
+    for (int k = 0; k < 4; ++k) FUZZ_CHECK(address[k] == batch.address[k] && scan.numbers[4 + k] == batch.mask[k]);
 }
 
-bool forbidden(wchar_t c) { return c < 32 || std::wcschr(L"\\/:*?\"<>|", c) != nullptr; }
+FUZZ_UNTRACED bool forbidden(wchar_t c) { return c < 32 || std::wcschr(L"\\/:*?\"<>|", c) != nullptr; }
 
 // Any adapter name gives one plain name inside the folder.
 void name_any(const uint8_t* data, size_t size) {
+    const std::vector<wchar_t> units = fuzz_units(data, size);
     wchar_t adapter[520];
     size_t n = 0;
-    for (size_t i = 0; i + 1 < size && n < 519; i += 2) {
-        const wchar_t c = static_cast<wchar_t>(data[i] | data[i + 1] << 8);
-        if (c == 0) break;
-        adapter[n++] = c;
+    while (n < units.size() && n < 519 && units[n] != 0) {
+        adapter[n] = units[n];
+        ++n;
     }
     adapter[n] = 0;
     const BatchAddress batch = {size % 2 == 0, {192, 168, 1, 20}, {255, 255, 255, 0}};
     wchar_t name[kBatchNameChars];
     bool changed = true;
     const size_t length = batch_file_name(adapter, batch, name, kBatchNameChars, &changed);
-    check(length == std::wcslen(name) && length > 4);
-    check(std::wcscmp(name + length - 4, L".bat") == 0);
-    check(std::wcsstr(name, L"..") == nullptr);
-    for (size_t i = 0; i < length; ++i) check(!forbidden(name[i]));
-    if (!changed) check(std::wcsncmp(name, adapter, n) == 0);
+    FUZZ_CHECK(length == std::wcslen(name) && length > 4);
+    FUZZ_CHECK(std::wcscmp(name + length - 4, L".bat") == 0);
+    FUZZ_CHECK(std::wcsstr(name, L"..") == nullptr);
+    for (size_t i = 0; i < length; ++i) FUZZ_CHECK(!forbidden(name[i]));
+    if (!changed) FUZZ_CHECK(std::wcsncmp(name, adapter, n) == 0);
 }
 
 } // namespace
