@@ -45,6 +45,8 @@ void write_tool_int(const wchar_t* key, int value, const wchar_t* path) {
 // The adapter name in the code page the batch file is read in. A character that code page
 // lacks would reach netsh as another name, so such a name is refused.
 bool to_ansi(const wchar_t* wide, char* out, int out_size) {
+    if (GetACP() == CP_UTF8) // holds every character; the default-character check is refused there
+        return WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, wide, -1, out, out_size, nullptr, nullptr) > 0;
     BOOL used_default = FALSE;
     const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, out, out_size, nullptr, &used_default);
     return n > 0 && !used_default;
