@@ -23,10 +23,12 @@ void file_warning(HWND owner, const wchar_t* text) {
     show_message_box(owner, text, L"file error", MB_OK | MB_ICONWARNING);
 }
 
-// start directory + "\ipaddress", and + "\" + name when a name is given.
+// start directory + "\ipaddress", and + "\" + name when a name is given. Without a start
+// directory the folder is taken relative to the current one, never from the drive's root.
 bool folder_path(const wchar_t* name, wchar_t* out, size_t out_chars) {
-    const int n = name ? swprintf(out, out_chars, L"%ls\\ipaddress\\%ls", g_app.start_dir, name)
-                       : swprintf(out, out_chars, L"%ls\\ipaddress", g_app.start_dir);
+    const wchar_t* base = g_app.start_dir[0] ? g_app.start_dir : L".";
+    const int n = name ? swprintf(out, out_chars, L"%ls\\ipaddress\\%ls", base, name)
+                       : swprintf(out, out_chars, L"%ls\\ipaddress", base);
     if (n < 0 || static_cast<size_t>(n) >= out_chars) {
         out[0] = 0;
         return false;
