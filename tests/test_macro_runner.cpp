@@ -275,6 +275,17 @@ TEST_F(MacroRunner, TheDialogOpensUnderItsGuardWithItsTexts) {
         EXPECT_EQ(control_text(d, IDC_MACRO_FILE), L"start.txt");
         EXPECT_EQ(control_text(d, IDC_MACRO_STEP), L"Step:000");
         EXPECT_EQ(control_text(d, IDC_MACRO_BROWSE), L"..");
+        // The widest step a file of the longest length can show fits its label.
+        HWND step = GetDlgItem(d, IDC_MACRO_STEP);
+        HDC dc = GetDC(step);
+        HGDIOBJ old_font = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(step, WM_GETFONT, 0, 0)));
+        SIZE widest{};
+        GetTextExtentPoint32W(dc, L"Step:25603/25604", 16, &widest);
+        SelectObject(dc, old_font);
+        ReleaseDC(step, dc);
+        RECT label{};
+        GetClientRect(step, &label);
+        EXPECT_LE(widest.cx, label.right);
 
         // A second command is refused by the guard while this one is open.
         SendMessageW(window_, WM_COMMAND, IDM_MACRO, 0);
