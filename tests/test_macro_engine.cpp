@@ -150,6 +150,8 @@ TEST_F(MacroEngine, JumpsAndLabels) {
         {u"MOVE 01 4142\r\nMOVE 02 4143\r\nCMPM 01 02 AAA\r\nMOVE 09 \"n\"\r\nPEND\r\n:AAA\r\nPEND\r\n", "n", 16},
         {u"MOVE 01 4F4B55\r\nCMPL 01 BBB 4F4B\r\nPEND\r\n:BBB rest ignored\r\nMOVE 09 \"y\"\r\nPEND\r\n", "y", 16},
         {u"MOVE 01 4F4B\r\nCMPL 01 BBB 4F4C\r\nPEND\r\n:BBB\r\nMOVE 09 \"y\"\r\nPEND\r\n", "", 16},
+        // The compare looks at the stored bytes, not at the length a shorter MOVE left.
+        {u"MOVE 01 \"PING\"\r\nMOVE 01 \"P\"\r\nCMPL 01 BBB \"PING\"\r\nPEND\r\n:BBB\r\nMOVE 09 \"y\"\r\nPEND\r\n", "y", 16},
         // A lone LF ends no line: the label line swallows the command after it.
         {u"GOTO CCC\r\n:CCC\nMOVE 09 \"n\"\r\nMOVE 09 \"y\"\r\nPEND\r\n", "y", 16},
         // The search starts at the mark: a label on the first line is never found.
