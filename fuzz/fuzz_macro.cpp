@@ -32,12 +32,13 @@ int text_to_bytes(void*, const char16_t* text, int length, uint8_t* out, int roo
     return 0;
 }
 
+volatile uint8_t g_send_sink; // keeps the reads of every sent byte
+
 int send(void*, int, const uint8_t* bytes, int length) {
     FUZZ_CHECK(length >= 0 && length <= kMacroRegisterBytes);
     uint8_t sum = 0;
     for (int i = 0; i < length; ++i) sum = static_cast<uint8_t>(sum ^ bytes[i]); // every byte readable
-    static volatile uint8_t g_sink;
-    g_sink = sum;
+    g_send_sink = sum;
     return 0;
 }
 
