@@ -12,7 +12,10 @@
 #include "comm/connection.h"
 #include "comm/host_lookup.h"
 #include "comm/traffic_buffer.h"
+#include "look/colour_dialog.h"
 #include "look/dark_mode.h"
+#include "look/environment_dialog.h"
+#include "netcfg/about_box.h"
 #include "netcfg/connection_settings_dialog.h"
 #include "res/resource.h"
 #include "send/input_send_dialog.h"
@@ -250,16 +253,20 @@ bool run_command(HWND window, int id) {
     case IDM_LANGUAGE:
         language(window);
         return true;
+    case IDM_ENVIRONMENT:
+        run_environment_dialog(window);
+        return true;
+    case IDM_COLOURS:
+        run_colour_dialog(window);
+        return true;
+    case IDM_ABOUT:
+        run_about_box(window);
+        return true;
     case IDM_MANUAL:
         open_manual(window);
         return true;
     case IDM_HOME_PAGE:
         shell_start(window, L"open", kHomePage, nullptr, nullptr, SW_SHOWNORMAL);
-        return true;
-    case IDM_ENVIRONMENT:
-    case IDM_COLOURS:
-    case IDM_ABOUT:
-        // Their dialogs are not part of this build yet.
         return true;
     }
     return false;

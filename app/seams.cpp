@@ -29,10 +29,12 @@ ULONG real_adapter_addresses(ULONG family, ULONG flags, void* buffer, ULONG* siz
     return GetAdaptersAddresses(family, flags, nullptr, static_cast<IP_ADAPTER_ADDRESSES*>(buffer), size);
 }
 
+BOOL real_colour_chooser(CHOOSECOLORW* cc) { return ChooseColorW(cc); }
+
 } // namespace
 
 const Seams kRealSeams = {real_message_box, real_file_dialog, real_shell_execute, real_tick_count,
-                            real_host_name, real_adapter_addresses};
+                            real_host_name, real_adapter_addresses, real_colour_chooser};
 Seams g_seams = kRealSeams;
 
 int show_message_box(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type) {
@@ -65,4 +67,18 @@ int get_host_name(char* buffer, int size) { return g_seams.host_name(buffer, siz
 
 ULONG get_adapter_addresses(ULONG family, ULONG flags, void* buffer, ULONG* size) {
     return g_seams.adapter_addresses(family, flags, buffer, size);
+}
+
+bool choose_colour(HWND owner, COLORREF* colour) {
+    COLORREF custom[16];
+    for (COLORREF& c : custom) c = RGB(255, 255, 255);
+    CHOOSECOLORW cc = {};
+    cc.lStructSize = sizeof cc;
+    cc.hwndOwner = owner;
+    cc.rgbResult = *colour;
+    cc.lpCustColors = custom;
+    cc.Flags = CC_RGBINIT;
+    if (!g_seams.colour_chooser(&cc)) return false;
+    *colour = cc.rgbResult;
+    return true;
 }

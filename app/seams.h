@@ -17,6 +17,7 @@ struct Seams {
     // GetAdaptersAddresses (reserved argument left out); buffer is an IP_ADAPTER_ADDRESSES
     // chain. A test answers it with crafted adapters.
     ULONG (*adapter_addresses)(ULONG family, ULONG flags, void* buffer, ULONG* size);
+    BOOL (*colour_chooser)(CHOOSECOLORW* cc); // the system colour dialog
 };
 
 extern Seams g_seams;
@@ -34,3 +35,7 @@ int get_host_name(char* buffer, int size);
 INT_PTR shell_start(HWND owner, const wchar_t* verb, const wchar_t* file, const wchar_t* params,
                     const wchar_t* dir, int show);
 ULONG get_adapter_addresses(ULONG family, ULONG flags, void* buffer, ULONG* size);
+// The system colour dialog, owned by `owner`, starting from *colour. On confirmation the
+// chosen colour replaces *colour and the result is true; a cancel leaves it and gives false.
+// Its custom colours start afresh every time.
+bool choose_colour(HWND owner, COLORREF* colour);

@@ -20,6 +20,8 @@ std::vector<FileDialogCall> g_file_calls;
 std::vector<ShellCall> g_shell_calls;
 std::deque<INT_PTR> g_shell_results;
 uint32_t g_tick = 1000;
+std::deque<long long> g_colour_answers; // -1: cancel
+std::vector<ColourChooserCall> g_colour_calls;
 
 int recording_box(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type) {
     std::lock_guard<std::mutex> guard(g_lock);
@@ -60,6 +62,17 @@ INT_PTR recording_shell(HWND, const wchar_t* verb, const wchar_t* file, const wc
         return result;
     }
     return 42;
+}
+
+BOOL answering_colour_chooser(CHOOSECOLORW* cc) {
+    std::lock_guard<std::mutex> guard(g_lock);
+    g_colour_calls.push_back({cc->hwndOwner, cc->rgbResult, cc->Flags});
+    if (g_colour_answers.empty()) return FALSE;
+    long long answer = g_colour_answers.front();
+    g_colour_answers.pop_front();
+    if (answer < 0) return FALSE;
+    cc->rgbResult = static_cast<COLORREF>(answer);
+    return TRUE;
 }
 
 // Looking up "localhost" is answered from the machine's own hosts file: no name server is asked.
@@ -141,12 +154,15 @@ void install_seams() {
         g_shell_calls.clear();
         g_shell_results.clear();
         g_tick = 1000;
+        g_colour_answers.clear();
+        g_colour_calls.clear();
     }
     g_seams.message_box = recording_box;
     g_seams.file_dialog = answering_file_dialog;
     g_seams.shell_execute = recording_shell;
     g_seams.tick_count = test_tick;
     g_seams.host_name = local_host_name;
+    g_seams.colour_chooser = answering_colour_chooser;
 }
 
 void restore_seams() { g_seams = kRealSeams; }
@@ -186,6 +202,21 @@ std::vector<ShellCall> shell_calls() {
 void queue_shell_result(INT_PTR result) {
     std::lock_guard<std::mutex> guard(g_lock);
     g_shell_results.push_back(result);
+}
+
+void queue_colour_answer(COLORREF colour) {
+    std::lock_guard<std::mutex> guard(g_lock);
+    g_colour_answers.push_back(colour);
+}
+
+void queue_colour_cancel() {
+    std::lock_guard<std::mutex> guard(g_lock);
+    g_colour_answers.push_back(-1);
+}
+
+std::vector<ColourChooserCall> colour_chooser_calls() {
+    std::lock_guard<std::mutex> guard(g_lock);
+    return g_colour_calls;
 }
 
 void set_tick(uint32_t tick) {

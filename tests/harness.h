@@ -42,6 +42,16 @@ struct FileDialogCall {
 std::vector<FileDialogCall> file_dialog_calls();
 std::vector<ShellCall> shell_calls();
 void queue_shell_result(INT_PTR result);
+// The colour chooser: each call is recorded; the next one confirms this colour, or cancels
+// when nothing is queued (or queue_colour_cancel was called).
+struct ColourChooserCall {
+    HWND owner;
+    COLORREF initial;
+    DWORD flags;
+};
+void queue_colour_answer(COLORREF colour);
+void queue_colour_cancel();
+std::vector<ColourChooserCall> colour_chooser_calls();
 // The tick count the program sees; moves only when the test says so.
 void set_tick(uint32_t tick);
 void advance_tick(uint32_t ms);
