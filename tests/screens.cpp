@@ -17,6 +17,7 @@
 #include "support_macro_scenes.h"
 #include "support_preset_scenes.h"
 #include "support_netcfg_scenes.h"
+#include "support_look_scenes.h"
 #include "support_view_scenes.h"
 
 #include <cstdio>
@@ -144,6 +145,11 @@ int scene_add_ip_address() {
     return 0;
 }
 
+// Inside a dialog: announce it, then close it as the close box does.
+void hold_until_photographed(HWND dialog) {
+    hold_then(dialog, [](HWND d) { PostMessageW(d, WM_CLOSE, 0, 0); });
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -176,6 +182,10 @@ int main(int argc, char** argv) {
         {"connect_address", [] { return scene_connect_address(pose); }},
         {"ip_address", [] { return scene_ip_address(); }},
         {"add_ip_address", [] { return scene_add_ip_address(); }},
+        {"colours-light", [] { return scene_colours(false, hold_until_photographed); }},
+        {"colours-dark", [] { return scene_colours(true, hold_until_photographed); }},
+        {"environment", [] { return scene_environment(hold_until_photographed); }},
+        {"about", [] { return scene_about(hold_until_photographed); }},
     };
     auto it = scenes.find(scene);
     if (it == scenes.end()) {
