@@ -3,6 +3,7 @@
 #include "app/app_state.h"
 #include "app/seams.h"
 #include "app/settings.h"
+#include "look/colours.h"
 #include "look/dark_mode.h"
 #include "look/dialog_theme.h"
 #include "netcfg/settings_text.h"
@@ -10,16 +11,18 @@
 #include "view/dump_painter.h"
 #include "view/view_metrics.h"
 
+#include <cstdint>
 #include <cwchar>
 
+namespace {
+
+// The slot that each row edits, top to bottom; slots 0, 1, 7 and 20 have no row.
 const int kRowSlot[kColourRows] = {
     kSlotAscBack1,        kSlotAscBack2,        kSlotHexBack1,        kSlotHexBack2,    kSlotDialogBack,
     kSlotStatusTipClient, kSlotStatusTipServer, kSlotStatusUdpClient, kSlotStatusUdpServer, kSlotEofText,
     kSlotEofBack,         kSlotAscHexText,      kSlotAscHexBack,      kSlotWaitingTime, kSlotRsChar,
     kSlotRsAddress,       kSlotEvent,
 };
-
-namespace {
 
 constexpr int kFieldChars = 31;
 constexpr int kFaceStep = 10;
@@ -208,6 +211,38 @@ void draw_status_bar(PreviewTools& t) {
     t.text(250, 412, L"UDP Server Open", t.ink);
 }
 
+// A colour field's text as a component: its decimal value (at most 31 characters read;
+// no digits give 0), of which the low 8 bits count, so 300 gives 44 and -1 gives 255.
+uint8_t colour_component_of(const wchar_t* text) {
+    return static_cast<uint8_t>(parse_field_number(text, kFieldChars) & 0xFF);
+}
+
+// The button face (slot 20) of each set from its dialog background (slot 6), component by
+// component: 10 darker in the light set, 10 lighter in the dark set. A component that
+// would leave 0..255 takes the set's default face instead (230 light, 42 dark).
+void derive_button_faces(ColourSets* sets) {
+    sets->light[kSlotButtonFace] =
+        derived_face(sets->light[kSlotDialogBack], -kFaceStep, kDefaultColours.light[kSlotButtonFace]);
+    sets->dark[kSlotButtonFace] =
+        derived_face(sets->dark[kSlotDialogBack], kFaceStep, kDefaultColours.dark[kSlotButtonFace]);
+}
+
+// The preview in the colours of `set`, in client pixels; `dark` picks the plain colours
+// (frames, fills, plain texts) that stand for text and background. The context is left as
+// it was found.
+void draw_colour_preview(HDC dc, const Rgb* set, bool dark) {
+    const int saved = SaveDC(dc);
+    {
+        PreviewTools tools(dc, set, dark);
+        draw_main_window(tools);
+        draw_traffic(tools);
+        draw_input_send(tools);
+        draw_status_bar(tools);
+        // The tools are released below, once the context holds none of them any more.
+        RestoreDC(dc, saved);
+    }
+}
+
 // ---- the dialog ---------------------------------------------------------------------------
 
 int field_id(int row, int component) { return IDC_COL_FIELD0 + 3 * row + component; }
@@ -340,30 +375,6 @@ INT_PTR CALLBACK colour_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LP
 }
 
 } // namespace
-
-uint8_t colour_component_of(const wchar_t* text) {
-    return static_cast<uint8_t>(parse_field_number(text, kFieldChars) & 0xFF);
-}
-
-void derive_button_faces(ColourSets* sets) {
-    sets->light[kSlotButtonFace] =
-        derived_face(sets->light[kSlotDialogBack], -kFaceStep, kDefaultColours.light[kSlotButtonFace]);
-    sets->dark[kSlotButtonFace] =
-        derived_face(sets->dark[kSlotDialogBack], kFaceStep, kDefaultColours.dark[kSlotButtonFace]);
-}
-
-void draw_colour_preview(HDC dc, const Rgb* set, bool dark) {
-    const int saved = SaveDC(dc);
-    {
-        PreviewTools tools(dc, set, dark);
-        draw_main_window(tools);
-        draw_traffic(tools);
-        draw_input_send(tools);
-        draw_status_bar(tools);
-        // The tools are released below, once the context holds none of them any more.
-        RestoreDC(dc, saved);
-    }
-}
 
 INT_PTR run_colour_dialog(HWND owner) {
     return DialogBoxParamW(app_instance(), MAKEINTRESOURCEW(IDD_COLOURS), owner, colour_dialog_proc, 0);
