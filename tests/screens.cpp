@@ -14,10 +14,10 @@
 #include "support_adapters.h"
 #include "support_bar_scenes.h"
 #include "support_input_scenes.h"
-#include "support_macro_scenes.h"
-#include "support_preset_scenes.h"
-#include "support_netcfg_scenes.h"
 #include "support_look_scenes.h"
+#include "support_macro_scenes.h"
+#include "support_netcfg_scenes.h"
+#include "support_preset_scenes.h"
 #include "support_view_scenes.h"
 
 #include <cstdio>
