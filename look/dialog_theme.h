@@ -21,3 +21,9 @@ bool dialog_theme_message(HWND dialog, UINT message, WPARAM wparam, LPARAM lpara
                           INT_PTR* result);
 // Face of slot 20, a one-pixel frame and centred text in slot 0, whatever the button's state.
 void draw_owner_button(const DRAWITEMSTRUCT* item);
+// An owner-drawn push button reports the second of two quick clicks as BN_DOUBLECLICKED
+// instead of BN_CLICKED; both are presses of the button, or a quick second "send" or
+// "next page" would be lost.
+inline bool button_pressed(WPARAM wparam) {
+    return HIWORD(wparam) == BN_CLICKED || HIWORD(wparam) == BN_DOUBLECLICKED;
+}

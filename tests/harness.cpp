@@ -351,6 +351,15 @@ void click(HWND dialog, int control_id) {
     SendMessageW(GetDlgItem(dialog, control_id), BM_CLICK, 0, 0);
 }
 
+void double_click(HWND dialog, int control_id) {
+    HWND button = GetDlgItem(dialog, control_id);
+    RECT rc;
+    GetClientRect(button, &rc);
+    const LPARAM at = MAKELPARAM(rc.right / 2, rc.bottom / 2);
+    for (UINT m : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
+        SendMessageW(button, m, m == WM_LBUTTONUP ? 0 : MK_LBUTTON, at);
+}
+
 std::wstring window_text(HWND window) {
     wchar_t buffer[1024] = {};
     GetWindowTextW(window, buffer, 1024);

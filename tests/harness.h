@@ -89,6 +89,8 @@ bool drive_modal(const std::function<void()>& open, const std::function<void(HWN
 // Sets the text of an edit or combo control as typing would, with the change notification.
 void type_text(HWND dialog, int control_id, const std::wstring& text);
 void click(HWND dialog, int control_id);
+// The mouse messages of a quick double click on a button, at its centre.
+void double_click(HWND dialog, int control_id);
 std::wstring window_text(HWND window);
 
 } // namespace harness

@@ -119,6 +119,8 @@ TEST_F(PresetEdit, TheSelectionMovesAndDeletesEntries) {
         click(d, IDC_PE_ROW0 + 3);
         click(d, IDC_PE_PAGE_FORWARD);
         EXPECT_EQ(labels(d), L"11 12 13 14 ");
+        harness::double_click(d, IDC_PE_PAGE_FORWARD); // both clicks turn a page
+        EXPECT_EQ(g_preset_edit.page, 30);
         for (int i = 0; i < 20; ++i) click(d, IDC_PE_PAGE_FORWARD);
         EXPECT_EQ(g_preset_edit.page, 190);
         click(d, IDC_PE_PAGE_BACK);

@@ -135,9 +135,13 @@ TEST_F(PresetSend, ARowSendsItsPresetToThePeerAndIntoTheHistory) {
 
         click(d, IDC_PS_SEND_ROW0 + 1);
         EXPECT_EQ(loopback::receive(peer.s), "Ab\r\n");
+        harness::double_click(d, IDC_PS_SEND_ROW0 + 1); // a quick second click sends again
+        std::string got;
+        while (got.size() < 8 && got.find('<') == std::string::npos) got += loopback::receive(peer.s);
+        EXPECT_EQ(got, "Ab\r\nAb\r\n");
         click(d, IDC_PS_SEND_ROW0 + 2); // an empty row sends nothing
     });
-    EXPECT_EQ(loopback::packets(loopback::records(), kSentByte), std::vector<std::string>{"Ab\r\n"});
+    EXPECT_EQ(loopback::packets(loopback::records(), kSentByte), std::vector<std::string>(3, "Ab\r\n"));
     EXPECT_EQ(chars_of(g_history.places[1]), L"Ab\r\n");
     EXPECT_EQ(g_history.places[0].length, 0);
 }
