@@ -237,7 +237,7 @@ INT_PTR CALLBACK input_send_proc(HWND dialog, UINT message, WPARAM wparam, LPARA
         return TRUE;
     case WM_COMMAND:
         // Buttons only: the target list and the capture field report edits here too.
-        return HIWORD(wparam) == BN_CLICKED && on_command(dialog, LOWORD(wparam));
+        return button_pressed(wparam) && on_command(dialog, LOWORD(wparam));
     case WM_CLOSE:
         end_dialog(dialog, 1);
         return TRUE;
