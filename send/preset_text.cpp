@@ -41,6 +41,7 @@ int parse_preset_line(const EntryUnit* line, int length, EntryUnit* out) {
 void read_preset_lines(const uint8_t* body, size_t size, Entry* list) {
     for (int k = 0; k < kPresetPlaces; ++k) entry_empty(&list[k]);
     size_t at = 0;
+    EntryUnit before = 0; // the unit read last, in the line before when a line is new
     for (int k = 0; k < kPresetPlaces && at < size; ++k) {
         EntryUnit line[kPresetLineRead + 1] = {};
         int n = 0;
@@ -49,7 +50,11 @@ void read_preset_lines(const uint8_t* body, size_t size, Entry* list) {
             const EntryUnit unit = static_cast<EntryUnit>(body[at] | (at + 1 < size ? body[at + 1] << 8 : 0));
             at += at + 1 < size ? 2 : 1;
             line[n++] = unit;
-            if (unit == u'\n' && n >= 2 && line[n - 2] == u'\r') break;
+            const bool ends = unit == u'\n' && before == u'\r';
+            before = unit;
+            // An overlong line cut between its CR and LF: the LF ends an empty rest, so it
+            // does not become a digit of the next line's first pair.
+            if (ends) break;
         }
         int length = 0;
         while (length < n && line[length]) ++length;

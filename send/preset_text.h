@@ -39,8 +39,9 @@ int parse_preset_line(const EntryUnit* line, int length, EntryUnit* out);
 // emptied first. A line ends after CR LF or after 514 units, whichever comes first; a
 // trailing CR LF (or a lone CR or LF) is cut off, and a line is cut at a unit 0. Line k
 // becomes place k, parsed as a preset line; an empty line leaves its place empty, and so
-// does a line longer than 512 units, whose rest is read as the next line. Lines past the
-// 200th are not read.
+// does a line longer than 512 units, whose rest is read as the next line (a rest that is
+// only the LF of a CR LF split by the cut is an empty line). Lines past the 200th are not
+// read.
 void read_preset_lines(const uint8_t* body, size_t size, Entry* list);
 
 // The byte walk of a macro step's text, already ANSI. Writes at most `room` bytes to out

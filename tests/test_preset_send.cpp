@@ -61,6 +61,7 @@ TEST_F(PresetSend, FileLinesBecomePresets) {
         {full + L"\r\n42\r\n", {L"0:" + std::wstring(256, L'A'), L"1:B"}}, // the writer's longest line
         {L"\"" + quoted + L"\r\n", {L"0:" + std::wstring(256, L'q')}},      // at most 256 characters kept
         {std::wstring(514, L'x') + L"41\r\n", {L"1:A"}},                     // too long: dropped, the rest is the next line
+        {std::wstring(513, L'x') + L"\r\n41\r\n", {L"2:A"}},              // cut between CR and LF: the rest is empty
     };
     std::vector<Entry> list(kPresetPlaces);
     for (size_t i = 0; i < std::size(cases); ++i) {
