@@ -314,6 +314,33 @@ def preset_texts():
     put('preset_file', 'odd_byte', utf16('41\r\n', bom=False) + b'4')
 
 
+LOG_PATH_CHARS = 'ab.\\/:lLoOgG '
+
+
+def log_file_names():
+    for i, (text, ext, extra) in enumerate([('bob.log', True, 0), ('bob.LOG', True, 3), ('bob', True, 4),
+                                            ('bob', True, 3), ('a.b\\log', True, 8), ('a.b\\g.ab', True, 0),
+                                            ('ab.', True, 4), ('a:b', True, 4), ('a/b.g', False, 8)]):
+        s = Steps().flag(ext)
+        if not ext:
+            s.flag(True)
+        s.number(len(text), 0, 300)
+        for c in text:
+            s.number(LOG_PATH_CHARS.index(c), 0, 0xFFFF)
+        s.number(extra, 0, 8)
+        put('log_file_name', 'path%02d' % i, s.bytes())
+
+
+def view_arithmetic():
+    s = Steps()
+    s.number(42, -1, 4096).number(9, 1, 2048).number(130816, 0, 131200).flag(False).number(2, -1, 10)
+    s.number(840, 0, 131200).number(41, 0, 41).number(8, 0, 8).number(300, 0, 1 << 40).number(1 << 40, 0, 1 << 40)
+    put('view_arithmetic', 'screen', s.bytes())
+    s = Steps()
+    s.number(1, -1, 4096).number(1, 1, 2048).number(0, 0, 131200).flag(True).number(2147483647, -2147483648, 2147483647)
+    put('view_arithmetic', 'narrowest', s.bytes())
+
+
 def sequences(target, count, seed):
     rng = random.Random(seed)
     for i in range(count):
@@ -348,5 +375,9 @@ if __name__ == '__main__':
     sequences('settings_text', 4, 3)
     status_texts()
     sequences('status_text', 4, 4)
+    log_file_names()
+    sequences('log_file_name', 3, 5)
+    view_arithmetic()
+    sequences('view_arithmetic', 4, 6)
     macro_texts()
     preset_texts()
