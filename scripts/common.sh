@@ -67,10 +67,14 @@ run_fuzz_tests() {
     shift
     rm -f "$dir"/runs/*/summary.txt
     (cd "$dir" && ctest --output-on-failure -j"$(nproc)" "$@") || status=$?
+    local ran
+    ran=$(cat "$dir"/runs/*/summary.txt 2>/dev/null | wc -l)
     echo "Native fuzz targets and sanitizer programs:"
     cat "$dir"/runs/*/summary.txt 2>/dev/null | sed 's/^/  /'
-    if [ $status -eq 0 ]; then
-        echo "FUZZ: all fuzz targets and sanitizer programs passed"
+    if [ $status -eq 0 ] && [ "$ran" -eq 0 ]; then
+        echo "FUZZ: no fuzz target or sanitizer program was selected"
+    elif [ $status -eq 0 ]; then
+        echo "FUZZ: all $ran fuzz targets and sanitizer programs passed"
     else
         echo "FUZZ: FAILED (see above)"
     fi
