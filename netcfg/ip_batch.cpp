@@ -121,6 +121,9 @@ size_t batch_file_text(const char* adapter, const BatchAddress& batch, char* out
 
 BatchScan scan_batch_file(const unsigned char* bytes, size_t size) {
     BatchScan scan = {};
+    // The byte after the window only tells whether a number runs on past it.
+    const bool digit_after =
+        size > kBatchScanBytes && bytes[kBatchScanBytes] >= '0' && bytes[kBatchScanBytes] <= '9';
     if (size > kBatchScanBytes) size = kBatchScanBytes;
     enum { before_name, in_name, after_name } quote = before_name;
     bool reading_numbers = false;
@@ -145,7 +148,10 @@ BatchScan scan_batch_file(const unsigned char* bytes, size_t size) {
                 value = value * 10 + (bytes[i] - '0');
                 if (value > INT_MAX) value = INT_MAX;
             }
-            if (scan.count < kBatchNumbers) scan.numbers[scan.count++] = static_cast<int>(value);
+            // A number cut by the end of the window is not the number in the file (20 would
+            // read as 2): it does not count.
+            const bool cut = i == size && digit_after;
+            if (!cut && scan.count < kBatchNumbers) scan.numbers[scan.count++] = static_cast<int>(value);
         } else {
             ++i;
         }

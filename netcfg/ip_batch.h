@@ -33,7 +33,7 @@ size_t batch_file_name(const wchar_t* adapter, const BatchAddress& batch, wchar_
 size_t batch_file_text(const char* adapter, const BatchAddress& batch, char* out, size_t out_size);
 
 // What the start of a batch file says.
-constexpr size_t kBatchScanBytes = 260; // only this much of a file is read back
+constexpr size_t kBatchScanBytes = 260; // only this much of a file is scanned
 constexpr int kBatchNumbers = 8;
 
 struct BatchScan {
@@ -43,10 +43,11 @@ struct BatchScan {
     int numbers[kBatchNumbers];
 };
 
-// Scans the first kBatchScanBytes bytes. The first double-quoted string (the adapter name)
+// Scans the first kBatchScanBytes bytes; one byte more, when given, only tells whether the
+// last run of digits goes on past them. The first double-quoted string (the adapter name)
 // is skipped whole, so keywords and digits inside it do not count. After "static", every
 // run of decimal digits is a number (up to eight; a run too long for an int reads as the
-// largest int).
+// largest int), except a run cut off by the end of the scanned bytes.
 BatchScan scan_batch_file(const unsigned char* bytes, size_t size);
 
 // The address a scanned file sets: true for a fixed-address file with all four numbers of

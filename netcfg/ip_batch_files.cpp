@@ -98,7 +98,7 @@ void read_back(HWND owner, const wchar_t* path) {
         file_warning(owner, L"Unable to open the file.");
         return;
     }
-    unsigned char bytes[kBatchScanBytes];
+    unsigned char bytes[kBatchScanBytes + 1]; // and the byte after, to see a number cut at the end
     DWORD got = 0;
     if (!ReadFile(file, bytes, sizeof bytes, &got, nullptr)) got = 0;
     if (!CloseHandle(file)) {

@@ -86,6 +86,11 @@ TEST(IpBatch, NamesAndLines) {
     }
 }
 
+// The line written for an adapter with a name of `length` letters.
+std::string long_named(size_t length) {
+    return "netsh interface ip set address \"" + std::string(length, 'A') + "\" static 192.168.1.20 255.255.255.0\r\n";
+}
+
 TEST(IpBatch, ScanReadsTheAddressOfFixedFilesOnly) {
     const struct {
         std::string text;
@@ -102,8 +107,12 @@ TEST(IpBatch, ScanReadsTheAddressOfFixedFilesOnly) {
         // Three numbers are no address; a run too long for an int is the largest int.
         {"netsh \"x\" static 10.0.1\r\n", false, {}},
         {"static 99999999999.1.2.3", true, {2147483647, 1, 2, 3}},
-        // Only the first 260 bytes are read back.
+        // Only the first 260 bytes are read back, and a number cut there does not count: a
+        // long adapter name puts the address across the end (192.168.1.20 must not read as
+        // 192.168.1.2); one character less and it fits.
         {"static 1.2" + std::string(252, ' ') + "3.4", false, {}},
+        {long_named(208), false, {}},
+        {long_named(207), true, {192, 168, 1, 20}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
