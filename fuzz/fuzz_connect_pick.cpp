@@ -12,6 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     int octets[4] = {kUntouched, kUntouched, kUntouched, kUntouched};
     int read = connect_pick_octets(entry.get(), octets);
     FUZZ_CHECK(pick_kept_its_promises(read, octets, kUntouched));
+    if (entry_holds_ipv4(entry.get())) FUZZ_CHECK(whole_address_read_back(entry.get(), read, octets));
 
     // The same bytes as a log line: an entry of numbers of at most three digits reads back whole.
     auto list = std::make_unique<NeighbourList>();
@@ -31,6 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             if (*p) ++p; // the dot
         }
         FUZZ_CHECK(!small || got == 4);
+        FUZZ_CHECK(entry_holds_ipv4(list->entries[i]) == small); // the dialog takes exactly these
         for (int g = 0; small && g < 4; ++g)
             FUZZ_CHECK(back[g] == expected[g]);
     }

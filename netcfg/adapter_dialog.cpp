@@ -32,15 +32,16 @@ void fit_horizontal_extent(HWND dialog) {
     SendMessageW(list, LB_SETHORIZONTALEXTENT, widest + 8, 0);
 }
 
-// The chosen adapter's address into the local address. Only the groups that read as
-// numbers are stored: an IPv6 address changes none or only the first of them.
+// The chosen adapter's address into the local address, only when it is a whole IPv4
+// address: an adapter without one (no address, or IPv6 such as ::1) would otherwise leave
+// a mix of zeros and the old numbers.
 void pick_adapter(HWND dialog) {
     wchar_t entry[kAdapterEntryChars];
     if (!selected_list_entry(dialog, entry)) return;
     int octets[4] = {};
-    int read = adapter_pick_octets(entry, octets);
+    if (!entry_holds_ipv4(entry) || adapter_pick_octets(entry, octets) < 4) return;
     int* targets[4] = {&g_settings.aip_no1, &g_settings.aip_no2, &g_settings.aip_no3, &g_settings.aip_no4};
-    for (int i = 0; i < read; ++i) *targets[i] = octets[i];
+    for (int i = 0; i < 4; ++i) *targets[i] = octets[i];
 }
 
 INT_PTR CALLBACK adapter_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {

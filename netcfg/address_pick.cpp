@@ -42,3 +42,18 @@ int adapter_pick_octets(const wchar_t* entry, int (&octets)[4]) {
 int connect_pick_octets(const wchar_t* entry, int (&octets)[4]) {
     return pick_octets(entry, ends_connect_group, octets);
 }
+
+bool entry_holds_ipv4(const wchar_t* entry) {
+    if (!entry || entry[0] != L'I' || entry[1] != L'P' || entry[2] != L'=') return false;
+    const wchar_t* p = entry + kPrefixChars;
+    for (int group = 0; group < 4; ++group) {
+        int digits = 0;
+        for (; *p >= L'0' && *p <= L'9'; ++p)
+            if (++digits > 3) return false;
+        if (digits == 0) return false;
+        const wchar_t end = group < 3 ? L'.' : L' ';
+        if (*p == end) ++p;
+        else if (group < 3 || *p != 0) return false;
+    }
+    return true;
+}

@@ -12,3 +12,9 @@
 int adapter_pick_octets(const wchar_t* entry, int (&octets)[4]);
 // In a connect-address entry a group ends at a space, "." or the end of the text.
 int connect_pick_octets(const wchar_t* entry, int (&octets)[4]);
+
+// True when the text after "IP=" begins with an IPv4 address in dotted form: four groups of
+// one to three digits joined by "." and ended by a space or the end of the text. Only such
+// an entry is taken whole by a pick; any other (no address, IPv6, a longer number) would
+// read as a mix of zeros and parts.
+bool entry_holds_ipv4(const wchar_t* entry);

@@ -112,41 +112,52 @@ TEST_F(AdapterList, RealAdapterList) {
     EXPECT_TRUE(harness::shown_boxes().empty());
 }
 
-// Both pick parsers: the groups after "IP=" up to the first one without an end mark.
+// Both pick parsers: the groups after "IP=" up to the first one without an end mark; and
+// which entries hold a whole IPv4 address, the only ones a pick stores.
 TEST(AddressPick, GroupsAfterThePrefix) {
     struct Case {
         const wchar_t* entry;
         std::vector<int> adapter; // what each parse reads, in order
         std::vector<int> connect;
+        bool ipv4;
     };
     const Case cases[] = {
-        {L"IP=10.1.2.3 :Name=LAN (x)", {10, 1, 2, 3}, {10, 1, 2, 3}},
-        {L"IP=192.168.0.10", {192, 168, 0}, {192, 168, 0, 10}}, // only a connect entry ends at its end
-        {L"IP=1.2.3.4.5", {1, 2, 3, 4}, {1, 2, 3, 4}},
-        {L"IP=12a.7:8 9", {12, 7, 8}, {12, 7, 9}},              // ":" ends only an adapter group
-        {L"IP=10.20.3000.4", {10, 20}, {10, 20}},               // no end mark within four characters
-        {L"IP=fe80::1 :Name=LAN (x)", {}, {}},
-        {L"IP= :Name=Wi-Fi (y)", {0, 0}, {0}},                  // empty groups read as 0
-        {L"IP=", {}, {0}},
-        {L"IP", {}, {}},
+        {L"IP=10.1.2.3 :Name=LAN (x)", {10, 1, 2, 3}, {10, 1, 2, 3}, true},
+        {L"IP=192.168.0.10", {192, 168, 0}, {192, 168, 0, 10}, true}, // only a connect entry ends at its end
+        {L"IP=1.2.3.4.5", {1, 2, 3, 4}, {1, 2, 3, 4}, false},
+        {L"IP=12a.7:8 9", {12, 7, 8}, {12, 7, 9}, false},              // ":" ends only an adapter group
+        {L"IP=10.20.3000.4", {10, 20}, {10, 20}, false},               // no end mark within four characters
+        {L"IP=10.20.30.4000", {10, 20, 30}, {10, 20, 30}, false},
+        {L"IP=fe80::1 :Name=LAN (x)", {}, {}, false},
+        {L"IP=::1 :Name=Loopback (x)", {0, 0, 1, 0}, {0}, false},     // four groups, no address
+        {L"IP= :Name=Wi-Fi (y)", {0, 0}, {0}, false},                  // empty groups read as 0
+        {L"IP=1..2.3 :Name=x", {1, 0, 2, 3}, {1, 0, 2, 3}, false},
+        {L"IP=", {}, {0}, false},
+        {L"IP", {}, {}, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << std::string(c.entry, c.entry + wcslen(c.entry)));
         int octets[4] = {-1, -1, -1, -1};
         int read = adapter_pick_octets(c.entry, octets);
         EXPECT_EQ(std::vector<int>(octets, octets + read), c.adapter);
-        if (read < 4) EXPECT_EQ(octets[read], -1); // nothing written past what was read
+        if (read < 4) {
+            EXPECT_EQ(octets[read], -1); // nothing written past what was read
+        }
         int connect[4] = {-1, -1, -1, -1};
         read = connect_pick_octets(c.entry, connect);
         EXPECT_EQ(std::vector<int>(connect, connect + read), c.connect);
+        EXPECT_EQ(entry_holds_ipv4(c.entry), c.ipv4);
     }
 }
 
 // Through the connection settings dialog: SET with an adapter chosen changes the local
-// address (shown at once, kept by OK, shown by the next opening), nothing else does.
+// address (shown at once, kept by OK, shown by the next opening), nothing else does; an
+// adapter without an IPv4 address leaves it whole.
 TEST_F(AdapterList, PickReachesTheSettingsAndTheNextOpening) {
     adapters::feed({{L"Gigabit Ethernet Adapter", L"LAN", {"fe80::5", "10.1.2.3"}},
-                    {L"Wireless LAN Adapter", L"Wi-Fi", {"192.168.7.21"}}});
+                    {L"Wireless LAN Adapter", L"Wi-Fi", {"192.168.7.21"}},
+                    {L"Bluetooth Device", L"Bluetooth", {}},
+                    {L"Loopback", L"Loopback", {"::1"}}});
     const int fields[] = {IDC_CS_LOCAL_OCTET1, IDC_CS_LOCAL_OCTET2, IDC_CS_LOCAL_OCTET3, IDC_CS_LOCAL_OCTET4};
     struct Case {
         int choice; // -1: nothing chosen
@@ -155,6 +166,8 @@ TEST_F(AdapterList, PickReachesTheSettingsAndTheNextOpening) {
     } cases[] = {
         {1, IDC_LIST_CLOSE, {L"1", L"2", L"3", L"4"}},
         {-1, IDC_LIST_SET, {L"1", L"2", L"3", L"4"}},
+        {2, IDC_LIST_SET, {L"1", L"2", L"3", L"4"}}, // "IP= :Name=" would read 0, 0
+        {3, IDC_LIST_SET, {L"1", L"2", L"3", L"4"}}, // "IP=::1 :Name=" would read 0, 0, 1, 0
         {1, IDC_LIST_SET, {L"192", L"168", L"7", L"21"}},
     };
     g_settings.aip_no1 = 1, g_settings.aip_no2 = 2, g_settings.aip_no3 = 3, g_settings.aip_no4 = 4;
@@ -167,7 +180,9 @@ TEST_F(AdapterList, PickReachesTheSettingsAndTheNextOpening) {
                 SendMessageW(GetDlgItem(d, IDC_LIST_BOX), LB_SETCURSEL, c.choice, 0);
                 click(d, c.button);
             }));
-            EXPECT_EQ(harness::window_text(GetDlgItem(settings, IDC_CS_LOCAL_OCTET4)), c.shown[3]);
+            Texts now;
+            for (int id : fields) now.push_back(harness::window_text(GetDlgItem(settings, id)));
+            EXPECT_EQ(now, c.shown);
             click(settings, IDC_CS_OK);
         }));
     }
@@ -176,7 +191,7 @@ TEST_F(AdapterList, PickReachesTheSettingsAndTheNextOpening) {
         for (int id : fields) shown.push_back(harness::window_text(GetDlgItem(settings, id)));
         click(settings, IDC_CS_CANCEL);
     }));
-    EXPECT_EQ(shown, cases[2].shown);
+    EXPECT_EQ(shown, std::end(cases)[-1].shown);
     EXPECT_EQ(g_settings.aport_no, 6000);
 }
 

@@ -155,7 +155,7 @@ TEST_F(ConnectAddress, FailuresAndEndings) {
 // shows at once, "OK" keeps it and the next opening shows it again.
 TEST_F(ConnectAddress, PickReachesTheSettingsAndTheNextOpening) {
     write_log("\r\nInterface: 192.168.0.5 --- 0x3\r\n  192.168.0.10   00-11-22-33-44-55  dynamic\r\n"
-              "  192.168.0.1    00-aa-bb-cc-dd-ee  dynamic\r\n");
+              "  192.168.0.1    00-aa-bb-cc-dd-ee  dynamic\r\n  10.20.30.4000  junk\r\n");
     g_settings.ip_mode = 0;
     for (bool as_admin : {false, true}) {
         SCOPED_TRACE(as_admin);
@@ -167,8 +167,15 @@ TEST_F(ConnectAddress, PickReachesTheSettingsAndTheNextOpening) {
                 harness::pump_messages(8);
                 EXPECT_TRUE(adapters::list_texts(d).empty());
                 EXPECT_TRUE(wait_for_reading(d));
-                EXPECT_EQ(adapters::list_texts(d), (std::vector<std::wstring>{L"IP=192.168.0.10", L"IP=192.168.0.1"}));
+                EXPECT_EQ(adapters::list_texts(d), (std::vector<std::wstring>{L"IP=192.168.0.10", L"IP=192.168.0.1",
+                                                                              L"IP=10.20.30.4000"}));
                 SendMessageW(GetDlgItem(d, IDC_LIST_BOX), LB_SETCURSEL, as_admin ? 1 : 0, 0);
+                click(d, IDC_LIST_SET);
+            }));
+            // An entry that is no address changes nothing (not 10.20.30 and the old fourth).
+            EXPECT_TRUE(harness::drive_modal([&] { click(settings, IDC_CS_CONNECT_SEARCH); }, [&](HWND d) {
+                EXPECT_TRUE(wait_for_reading(d));
+                SendMessageW(GetDlgItem(d, IDC_LIST_BOX), LB_SETCURSEL, 2, 0);
                 click(d, IDC_LIST_SET);
             }));
             EXPECT_EQ(harness::window_text(GetDlgItem(settings, IDC_CS_PEER_OCTET4)), as_admin ? L"1" : L"10");

@@ -27,3 +27,15 @@ inline bool pick_kept_its_promises(int read, const int (&octets)[4], int untouch
     }
     return true;
 }
+
+// An entry that holds a whole IPv4 address reads as its four numbers, by either pick.
+inline bool whole_address_read_back(const wchar_t* entry, int read, const int (&octets)[4]) {
+    if (read != 4) return false;
+    const wchar_t* p = entry + 3;
+    for (int g = 0; g < 4; ++g, ++p) {
+        int value = 0;
+        for (; *p >= L'0' && *p <= L'9'; ++p) value = value * 10 + (*p - L'0');
+        if (octets[g] != value) return false;
+    }
+    return true;
+}
