@@ -36,7 +36,12 @@ bool folder_path(const wchar_t* name, wchar_t* out, size_t out_chars) {
     return true;
 }
 
-bool tool_file_path(wchar_t* out) { return start_dir_path(kToolFile, out, kPathChars); }
+// Without a start directory (one too long to keep) the file stays in the current folder:
+// "\quorrel.ini" would be the drive's root, and a bare name the Windows folder.
+bool tool_file_path(wchar_t* out) {
+    if (!g_app.start_dir[0]) return swprintf(out, kPathChars, L".\\%ls", kToolFile) > 0;
+    return start_dir_path(kToolFile, out, kPathChars);
+}
 
 void write_tool_int(const wchar_t* key, int value, const wchar_t* path) {
     wchar_t text[16];

@@ -3,6 +3,7 @@
 // the shell starts answered by the test.
 #include "harness.h"
 
+#include "app/app_state.h"
 #include "app/settings.h"
 #include "netcfg/add_ip_address_dialog.h"
 #include "netcfg/ip_address_dialog.h"
@@ -262,6 +263,20 @@ TEST_F(IpAddress, TypingToolGetsItsFileAndStartsFirst) {
     EXPECT_EQ(value(L"pw_wcs"), password);
     EXPECT_EQ(value(L"moto_x"), L"50");
     EXPECT_EQ(value(L"moto_y"), L"0");
+}
+
+// A start directory too long to keep leaves the typing tool's file in the current folder,
+// not at the drive's root.
+TEST_F(IpAddress, TypingToolFileWithoutAStartDirectory) {
+    const std::wstring kept = g_app.start_dir;
+    g_app.start_dir[0] = 0;
+    SetCurrentDirectoryW(dir.path().c_str());
+    g_typing_tool.id_time = 123;
+    save_typing_tool_file(0, 0);
+    load_typing_tool_file();
+    wcscpy(g_app.start_dir, kept.c_str());
+    EXPECT_EQ(GetPrivateProfileIntW(L"Setting", L"id_time", 0, dir.file(L"quorrel.ini").c_str()), 123u);
+    EXPECT_EQ(g_typing_tool.id_time, 123);
 }
 
 TEST_F(IpAddress, ListDeleteAndTheFieldsTakenOver) {
