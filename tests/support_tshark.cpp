@@ -1,0 +1,155 @@
+#include "support_tshark.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+
+namespace tshark {
+
+namespace {
+
+// Wine maps its drives onto the Linux file system and says where a Windows path lies.
+std::string unix_path(const std::wstring& path) {
+    using Convert = char*(CDECL*)(const wchar_t*);
+    static Convert convert =
+        reinterpret_cast<Convert>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name"));
+    if (!convert) return {};
+    char* unix = convert(path.c_str());
+    if (!unix) return {};
+    std::string result = unix;
+    HeapFree(GetProcessHeap(), 0, unix);
+    return result;
+}
+
+std::string read_text(const std::wstring& path) {
+    std::string text;
+    FILE* f = _wfopen(path.c_str(), L"rb");
+    if (!f) return text;
+    char chunk[4096];
+    for (size_t n; (n = fread(chunk, 1, sizeof chunk, f)) > 0;) text.append(chunk, n);
+    fclose(f);
+    return text;
+}
+
+std::string from_hex(const std::string& hex) {
+    std::string bytes;
+    for (size_t i = 0; i + 1 < hex.size(); i += 2) bytes += static_cast<char>(std::strtoul(hex.substr(i, 2).c_str(), nullptr, 16));
+    return bytes;
+}
+
+std::vector<std::string> split(const std::string& line, char separator) {
+    std::vector<std::string> parts;
+    std::string part;
+    std::istringstream in(line);
+    while (std::getline(in, part, separator)) parts.push_back(part);
+    if (!line.empty() && line.back() == separator) parts.emplace_back();
+    return parts;
+}
+
+const char kChecks[] = "-o tcp.check_checksum:TRUE -o udp.check_checksum:TRUE -o ip.check_checksum:TRUE ";
+
+} // namespace
+
+namespace {
+
+std::string run_tool(const std::string& tool, const std::wstring& file, const std::string& arguments, int timeout_ms) {
+    std::string input = unix_path(file);
+    std::wstring out_path = file + L".tshark.txt", done_path = file + L".tshark.done";
+    DeleteFileW(out_path.c_str());
+    DeleteFileW(done_path.c_str());
+    std::string out = unix_path(out_path), done = unix_path(done_path);
+    if (input.empty() || out.empty()) return "<no answer>";
+    // Wine starts a Linux program but gives no handle to wait on: the shell leaves a
+    // second file behind when the reader has finished.
+    std::string script = tool + " '" + input + "' " + arguments + " > '" + out + "' 2>/dev/null; echo $? > '" +
+                         done + "'";
+    std::wstring command = L"/bin/sh -c \"";
+    for (char c : script) command += static_cast<wchar_t>(c);
+    command += L"\"";
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return "<no answer>";
+    if (pi.hProcess) CloseHandle(pi.hProcess);
+    if (pi.hThread) CloseHandle(pi.hThread);
+    for (int waited = 0; waited < timeout_ms; waited += 20) {
+        if (!read_text(done_path).empty()) {
+            std::string text = read_text(out_path);
+            DeleteFileW(out_path.c_str());
+            DeleteFileW(done_path.c_str());
+            return text;
+        }
+        Sleep(20);
+    }
+    return "<no answer>";
+}
+
+} // namespace
+
+std::string run(const std::wstring& file, const std::string& arguments, int timeout_ms) {
+    return run_tool("tshark -n -r", file, arguments, timeout_ms);
+}
+
+std::vector<Frame> frames(const std::wstring& file) {
+    std::string text = run(file, "-T fields -E separator=/t -e frame.time_epoch -e ip.src -e ip.dst -e tcp.srcport "
+                                 "-e tcp.dstport -e udp.srcport -e udp.dstport -e tcp.flags -e tcp.payload "
+                                 "-e udp.payload -e frame.comment");
+    std::vector<Frame> result;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        std::vector<std::string> f = split(line, '\t');
+        if (f.size() < 11) continue;
+        Frame frame;
+        frame.time = std::atof(f[0].c_str());
+        frame.src = f[1];
+        frame.dst = f[2];
+        frame.tcp = !f[3].empty();
+        frame.src_port = std::atoi((frame.tcp ? f[3] : f[5]).c_str());
+        frame.dst_port = std::atoi((frame.tcp ? f[4] : f[6]).c_str());
+        frame.flags = static_cast<unsigned>(std::strtoul(f[7].c_str(), nullptr, 16));
+        frame.payload = from_hex(frame.tcp ? f[8] : f[9]);
+        frame.comment = f[10];
+        result.push_back(frame);
+    }
+    return result;
+}
+
+std::vector<std::string> faults(const std::wstring& file) {
+    std::string text = run(file, std::string(kChecks) +
+                                     "-Y \"_ws.malformed || _ws.expert.severity >= error || ip.checksum.status == 0 || "
+                                     "tcp.checksum.status == 0 || udp.checksum.status == 0 || tcp.analysis.flags\"");
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+std::pair<std::string, std::string> follow(const std::wstring& file, int index) {
+    std::string text = run(file, "-q -z follow,tcp,raw," + std::to_string(index));
+    // Lines of hex after the "Node 1:" line: the first node's at the margin, the second's
+    // behind a tab.
+    std::pair<std::string, std::string> streams;
+    bool in_data = false;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind("Node 1:", 0) == 0) {
+            in_data = true;
+            continue;
+        }
+        if (!in_data || line.rfind("=====", 0) == 0) continue;
+        if (!line.empty() && line[0] == '\t')
+            streams.second += from_hex(line.substr(1));
+        else
+            streams.first += from_hex(line);
+    }
+    return streams;
+}
+
+std::string summary(const std::wstring& file) {
+    return run_tool("capinfos", file, "", 60000);
+}
+
+} // namespace tshark
