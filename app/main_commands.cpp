@@ -9,6 +9,7 @@
 #include "app/status_bar.h"
 #include "app/text_table.h"
 #include "app/toolbar.h"
+#include "comm/capture.h"
 #include "comm/connection.h"
 #include "comm/host_lookup.h"
 #include "comm/traffic_buffer.h"
@@ -23,6 +24,7 @@
 #include "send/preset_edit_dialog.h"
 #include "send/preset_send_dialog.h"
 #include "view/log_files.h"
+#include "view/pcapng_files.h"
 #include "view/scrolling.h"
 #include "view/traffic_view.h"
 
@@ -31,6 +33,8 @@
 const CommandInfo kCommands[kCommandCount] = {
     {IDM_SAVE_LOG, IDT_SAVE_LOG, 210},
     {IDM_LOAD_LOG, IDT_LOAD_LOG, 211},
+    {IDM_EXPORT_PCAPNG, IDT_EXPORT_PCAPNG, 160},
+    {IDM_CAPTURE, IDT_CAPTURE, 161},
     {IDM_EXIT, IDT_EXIT, 212},
     {IDM_REPAINT, IDT_REPAINT, 220},
     {IDM_CLEAR, IDT_CLEAR, 221},
@@ -129,9 +133,17 @@ void open_connection(HWND window) {
 
 void close_connection_command(HWND window) {
     close_connection(window);
+    capture_flush(window);
     repaint_whole_window(window);
     refresh_status_colour();
     if (!connection_is_open()) toolbar_unconnected();
+}
+
+void show_capture_state() {
+    if (connection_is_open())
+        toolbar_connected();
+    else
+        toolbar_unconnected();
 }
 
 void show_host_name(HWND window) {
@@ -193,6 +205,13 @@ bool run_command(HWND window, int id) {
         load_log(window);
         g_view.follow_end = 1;
         repaint_whole_window(window);
+        return true;
+    case IDM_EXPORT_PCAPNG:
+        export_pcapng(window);
+        return true;
+    case IDM_CAPTURE:
+        capture_toggle(window);
+        show_capture_state();
         return true;
     case IDM_EXIT:
         DestroyWindow(window);

@@ -8,7 +8,7 @@ struct CommandInfo {
     int tooltip_entry; // text table entry of the toolbar button's tooltip (also the menu text)
 };
 
-constexpr int kCommandCount = 26;
+constexpr int kCommandCount = 28;
 extern const CommandInfo kCommands[kCommandCount];
 
 // The menu id of a menu or toolbar command id; 0 when the id is not a command.

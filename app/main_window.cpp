@@ -7,6 +7,7 @@
 #include "app/status_bar.h"
 #include "app/text_table.h"
 #include "app/toolbar.h"
+#include "comm/capture.h"
 #include "comm/connection.h"
 #include "comm/host_lookup.h"
 #include "comm/traffic_buffer.h"
@@ -39,6 +40,7 @@ bool run_creation_sequence(HWND window) {
         text_message_box(6, window, 0, L"CreateFile");
         return false;
     }
+    load_capture_settings();
     measure_view_fonts(window);
     load_colours();
     make_drawing_objects();
@@ -51,6 +53,8 @@ bool run_creation_sequence(HWND window) {
     reset_view();
     clear_send_history();
     g_view.follow_end = 1;
+    capture_resume(window);
+    if (capture_running()) toolbar_unconnected();
     return true;
 }
 
@@ -58,6 +62,7 @@ void run_destruction_sequence(HWND window) {
     KillTimer(window, IDT_REFRESH);
     save_settings();
     if (connection_is_open()) close_connection(window);
+    capture_stop();
     release_drawing_objects();
     traffic_free();
     if (!g_dark_mode.no_menu_bar) destroy_menu();
@@ -68,7 +73,7 @@ void run_destruction_sequence(HWND window) {
 }
 
 void on_timer(HWND window) {
-    (void)window;
+    capture_flush(window);
     if (!connection_is_open()) return;
     traffic_refresh_gap();
     if (traffic_state().write_index != g_view.last_drawn) {

@@ -4,6 +4,7 @@
 #include "app/main_commands.h"
 #include "app/text_table.h"
 #include "app/toolbar.h"
+#include "comm/capture.h"
 #include "res/resource.h"
 
 MenuBar g_menu_bar;
@@ -24,7 +25,10 @@ const int kIdleOnly[] = {IDM_REPAINT,      IDM_SCROLL_END,          IDM_SCROLL_S
 // Available only with a connection: the three send tools and close.
 const int kConnectedOnly[] = {IDM_INPUT_SEND, IDM_PRESET_SEND, IDM_MACRO, IDM_CLOSE};
 
-int popup_of(const CommandInfo& command) { return (command.tooltip_entry - kFirstItemEntry) / 10; }
+// Commands added later take their texts from entries 160 on and sit in the File popup.
+int popup_of(const CommandInfo& command) {
+    return command.tooltip_entry < kFirstItemEntry ? 0 : (command.tooltip_entry - kFirstItemEntry) / 10;
+}
 
 // Cuts the 26 tiles of the light strip into bitmaps that the window's display can draw.
 void cut_images(HWND window) {
@@ -82,6 +86,8 @@ void build_menu(HWND window) {
         MENUITEMINFOW info = {};
         info.wID = command.menu_id;
         info.hbmpChecked = info.hbmpUnchecked = image >= 0 ? g_menu_bar.images[image] : nullptr;
+        // The capture toggle shows the plain check mark while it is on.
+        if (command.menu_id == IDM_CAPTURE) info.hbmpChecked = nullptr;
         insert_text_item(popup, GetMenuItemCount(popup), MIIM_ID | MIIM_CHECKMARKS, &info, command.tooltip_entry);
     }
     AppendMenuW(g_menu_bar.popups[kSeparatorAfterPopup], MF_SEPARATOR, 0, nullptr);
@@ -106,4 +112,5 @@ void apply_menu_enabling(HMENU menu, bool connection_open) {
     for (int id : kConnectedOnly)
         EnableMenuItem(menu, id, MF_BYCOMMAND | (connection_open ? MF_ENABLED : MF_GRAYED));
     EnableMenuItem(menu, IDM_LANGUAGE, MF_BYCOMMAND | MF_ENABLED);
+    CheckMenuItem(menu, IDM_CAPTURE, MF_BYCOMMAND | (capture_running() ? MF_CHECKED : MF_UNCHECKED));
 }

@@ -63,6 +63,22 @@ INT_PTR shell_start(HWND owner, const wchar_t* verb, const wchar_t* file, const 
 
 uint32_t tick_now() { return g_seams.tick_count(); }
 
+uint64_t utc_now_us() {
+    // The precise clock where the system has it (Windows 8 on); the plain one moves in
+    // steps of the scheduler's tick.
+    using Clock = void(WINAPI*)(FILETIME*);
+    static const Clock precise = reinterpret_cast<Clock>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetSystemTimePreciseAsFileTime")));
+    FILETIME ft;
+    if (precise)
+        precise(&ft);
+    else
+        GetSystemTimeAsFileTime(&ft);
+    uint64_t ticks = static_cast<uint64_t>(ft.dwHighDateTime) << 32 | ft.dwLowDateTime;
+    constexpr uint64_t kUnixEpoch = 116444736000000000ull; // 1970-01-01 in 100 ns steps from 1601
+    return ticks < kUnixEpoch ? 0 : (ticks - kUnixEpoch) / 10;
+}
+
 int get_host_name(char* buffer, int size) { return g_seams.host_name(buffer, size); }
 
 ULONG get_adapter_addresses(ULONG family, ULONG flags, void* buffer, ULONG* size) {

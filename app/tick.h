@@ -4,3 +4,5 @@
 #include <cstdint>
 
 uint32_t tick_now();
+// The time of day, UTC, in microseconds since 1970 (the packet facts' time stamps).
+uint64_t utc_now_us();

@@ -1,6 +1,7 @@
 #include "app/toolbar.h"
 
 #include "app/app_state.h"
+#include "comm/capture.h"
 #include "look/dark_mode.h"
 #include "res/resource.h"
 
@@ -16,7 +17,7 @@ const int kToolbarButtons[kToolbarButtonCount] = {
     IDT_MACRO,       IDT_CONNECTION_SETTINGS, IDT_OPEN, IDT_CLOSE,               IDT_HOST_NAME,
     IDT_PRESET_EDIT, IDT_SCRATCH_TEXT, IDT_EDIT_MACRO,  IDT_ENVIRONMENT,         IDT_DARK_MODE,
     IDT_LANGUAGE,    IDT_COLOURS,      IDT_ABOUT,       IDT_MANUAL,              IDT_HOME_PAGE,
-    IDT_EXIT,
+    IDT_EXIT,        IDT_EXPORT_PCAPNG, IDT_CAPTURE,
 };
 
 namespace {
@@ -82,7 +83,10 @@ BYTE toolbar_button_state(int toolbar_id, bool connected) {
     bool enabled = true;
     if (listed(kIdleOnly, std::size(kIdleOnly), toolbar_id)) enabled = !connected;
     if (listed(kConnectedOnly, std::size(kConnectedOnly), toolbar_id)) enabled = connected;
-    return enabled ? TBSTATE_ENABLED : TBSTATE_INDETERMINATE;
+    BYTE state = enabled ? TBSTATE_ENABLED : TBSTATE_INDETERMINATE;
+    // The capture button stays down while a capture runs.
+    if (toolbar_id == IDT_CAPTURE && capture_running()) state |= TBSTATE_CHECKED;
+    return state;
 }
 
 void create_toolbar(HWND window) {

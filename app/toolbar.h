@@ -1,9 +1,9 @@
-// The toolbar of 26 image buttons, the twins of the menu commands. Button i shows image i
+// The toolbar of 28 image buttons, the twins of the menu commands. Button i shows image i
 // of the strip; its tooltip is answered by the main window when it shows.
 #pragma once
 #include <windows.h>
 
-constexpr int kToolbarButtonCount = 26;
+constexpr int kToolbarButtonCount = 28;
 // The command ids of the buttons, left to right.
 extern const int kToolbarButtons[kToolbarButtonCount];
 
@@ -17,5 +17,6 @@ void toolbar_unconnected();
 // The image (and button position) of a toolbar command id; -1 when it is not a button.
 int toolbar_image_of(int toolbar_id);
 // The state a button takes with and without a connection: TBSTATE_ENABLED, or
-// TBSTATE_INDETERMINATE alone (grey and inactive).
+// TBSTATE_INDETERMINATE alone (grey and inactive); the capture button is also
+// TBSTATE_CHECKED while a capture runs.
 BYTE toolbar_button_state(int toolbar_id, bool connected);

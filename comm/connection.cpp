@@ -106,6 +106,10 @@ bool open_mode(HWND owner, bool udp, bool server) {
         std::lock_guard<std::mutex> guard(g_peers.lock);
         g_peers.sender_count = 0;
     }
+    {
+        std::lock_guard<std::mutex> guard(g_peers.lock);
+        g_peers.main_local = socket_local_address(s);
+    }
     g_conn.udp = udp;
     g_conn.server = server;
     g_conn.main_socket = s;

@@ -5,6 +5,8 @@
 #include <winsock2.h>
 #include <windows.h>
 
+#include "comm/pcapng.h"
+
 #include <atomic>
 #include <cstdint>
 #include <mutex>
@@ -24,6 +26,9 @@ struct PeerState {
     std::atomic<int> peer_flag{kNoPeer};
     SOCKET slots[kClientSlots];                     // INVALID_SOCKET when free
     sockaddr_in slot_address[kClientSlots];         // each client's address, taken at accept
+    sockaddr_in slot_local[kClientSlots];           // our own end of each client's connection
+    sockaddr_in main_local;                         // the main socket's own address (a UDP
+                                                    // client's is known after its first send)
     bool slot_failed[kClientSlots];                 // its receive failed: the connection is broken
     sockaddr_in last_accepted;                      // the address of the client accepted last
     std::atomic<int> current_slot{0};               // the slot being accepted into or served
@@ -39,5 +44,10 @@ extern PeerState g_peers;
 int connected_client_count();
 // The same count for a caller that holds g_peers.lock.
 int occupied_slots_locked();
+// The packet facts' ends and flags of a packet between our socket address `local` and
+// `peer` (event and time are filled in by the traffic buffer).
+PacketFacts packet_about(const sockaddr_in& local, const sockaddr_in& peer, bool tcp, bool local_is_client);
+// The socket's own address, as getsockname gives it (zeros when it is not bound).
+sockaddr_in socket_local_address(SOCKET s);
 // The four octets (a.b.c.d, a first) of an IPv4 socket address.
 void address_octets(const sockaddr_in& address, uint8_t octets[4]);

@@ -62,21 +62,27 @@ void accept_client(SOCKET listening) {
     int length = sizeof from;
     SOCKET client = accept(listening, reinterpret_cast<sockaddr*>(&from), &length);
     if (client == INVALID_SOCKET) return; // nobody came in: nothing to record
+    const sockaddr_in local = socket_local_address(client);
     {
         std::lock_guard<std::mutex> guard(g_peers.lock);
         g_peers.slots[slot] = client;
         g_peers.slot_address[slot] = from;
+        g_peers.slot_local[slot] = local;
         g_peers.slot_failed[slot] = false;
         g_peers.last_accepted = from;
     }
     uint8_t octets[4];
     address_octets(from, octets);
-    traffic_put_address(kClientEvent, octets, 0);
+    const PacketFacts about = packet_about(local, from, true, false);
+    traffic_put_address(kClientEvent, octets, 0, &about);
     g_peers.peer_flag = kTipClientConnected;
 }
 
+PacketFacts slot_about(int slot) { return packet_about(g_peers.slot_local[slot], g_peers.slot_address[slot], true, false); }
+
 void drop_client(int slot, const uint8_t octets[4]) {
-    traffic_put_address(kClientEvent, octets, 10);
+    const PacketFacts about = slot_about(slot);
+    traffic_put_address(kClientEvent, octets, 10, &about);
     SOCKET client = g_peers.slots[slot];
     if (shutdown(client, SD_RECEIVE) == SOCKET_ERROR) report_shutdown_error(kShutdownPeer);
     bool others;
@@ -100,7 +106,8 @@ void serve_client(int slot, ReceiveBuffer& buffer) {
         drop_client(slot, octets);
     } else if (got > 0) {
         keep_last_received(buffer);
-        traffic_record_packet(kFromAddress, octets, 0, kReceivedByte, buffer, got);
+        const PacketFacts about = slot_about(slot);
+        traffic_record_packet(kFromAddress, octets, 0, kReceivedByte, buffer, got, &about);
     } else {
         // A broken connection stays in its slot until the connection is closed, but it is
         // not polled again: it would be readable for ever, keep this thread spinning and
@@ -116,6 +123,9 @@ bool polled(int slot) { return g_peers.slots[slot] != INVALID_SOCKET && !g_peers
 
 DWORD WINAPI tip_client_loop(void*) {
     ReceiveBuffer buffer;
+    PacketFacts about = packet_about(g_peers.main_local, g_conn.address, true, true);
+    traffic_note_event(kEventConnected, about);
+    bool peer_closed = false;
     while (connection_is_open()) {
         SOCKET s = g_conn.main_socket;
         fd_set readable;
@@ -129,10 +139,19 @@ DWORD WINAPI tip_client_loop(void*) {
             Sleep(kRetryPauseMs);
             continue;
         }
-        traffic_append(kReceivedByte, buffer, got); // nothing but the slide check for 0 bytes
+        traffic_append(kReceivedByte, buffer, got, &about); // nothing but the slide check for 0 bytes
         keep_last_received(buffer);
         // After the peer has closed every receive returns 0 at once.
-        if (got == 0) Sleep(kRetryPauseMs);
+        if (got == 0) {
+            // A receive woken by our own closing is not the peer's close.
+            if (!peer_closed && connection_is_open()) traffic_note_event(kEventClosed, about);
+            peer_closed = true;
+            Sleep(kRetryPauseMs);
+        }
+    }
+    if (!peer_closed) {
+        about.flags |= kLocalCloses;
+        traffic_note_event(kEventClosed, about);
     }
     return thread_ends();
 }
@@ -171,6 +190,13 @@ DWORD WINAPI tip_server_loop(void* listening_socket) {
             }
         }
     }
+    // The clients still connected are closed from our side with the connection.
+    for (int i = 0; i < kClientSlots; ++i) {
+        if (g_peers.slots[i] == INVALID_SOCKET || g_peers.slots[i] == 0) continue;
+        PacketFacts about = slot_about(i);
+        about.flags |= kLocalCloses;
+        traffic_note_event(kEventClosed, about);
+    }
     return thread_ends();
 }
 
@@ -195,8 +221,12 @@ DWORD WINAPI udp_loop(void*) {
         }
         uint8_t octets[4];
         address_octets(from, octets);
+        PacketFacts about;
         {
             std::lock_guard<std::mutex> guard(g_peers.lock);
+            // A client's socket is bound by its first send: its port is learnt then.
+            if (g_peers.main_local.sin_port == 0) g_peers.main_local = socket_local_address(g_conn.main_socket);
+            about = packet_about(g_peers.main_local, from, false, false);
             std::memcpy(g_peers.last_received, buffer, kReceiveBlockBytes);
             g_peers.last_sender = from;
             // A full list keeps the first twenty senders.
@@ -205,9 +235,9 @@ DWORD WINAPI udp_loop(void*) {
         }
         if (server) {
             g_peers.peer_flag = kUdpSenderHeard;
-            traffic_record_packet(kFromAddress, octets, 10, kReceivedByte, buffer, got);
+            traffic_record_packet(kFromAddress, octets, 10, kReceivedByte, buffer, got, &about);
         } else {
-            traffic_append(kReceivedByte, buffer, got);
+            traffic_append(kReceivedByte, buffer, got, &about);
         }
     }
     return thread_ends();

@@ -60,6 +60,21 @@ bool send_to_address(int destination, uint8_t octets[4]) {
     return true;
 }
 
+PacketFacts send_about(int destination) {
+    std::lock_guard<std::mutex> guard(g_peers.lock);
+    // An unbound UDP client's socket has just been bound by its send.
+    if (g_peers.main_local.sin_port == 0) g_peers.main_local = socket_local_address(g_conn.main_socket);
+    if (!g_conn.udp && g_conn.server) {
+        int slot = clamp_destination(destination);
+        return packet_about(g_peers.slot_local[slot], g_peers.slot_address[slot], true, false);
+    }
+    if (!g_conn.udp) return packet_about(g_peers.main_local, g_conn.address, true, true);
+    if (g_conn.server) return packet_about(g_peers.main_local, g_peers.last_sender, false, false);
+    const Settings& st = g_settings;
+    return packet_about(g_peers.main_local, ipv4_address(st.ip_no1, st.ip_no2, st.ip_no3, st.ip_no4, st.port_no), false,
+                        true);
+}
+
 int send_from_macro(int destination, const uint8_t* bytes, int length) {
     // The local copy holds kMacroSendBytes; a longer request is refused whole.
     if (length < 0 || length > kMacroSendBytes) return show_send_error(length < 0 ? WSAEINVAL : WSAEMSGSIZE);
@@ -68,9 +83,10 @@ int send_from_macro(int destination, const uint8_t* bytes, int length) {
     destination = clamp_destination(destination);
     if (int code = send_bytes(destination, copy, length)) return code;
     uint8_t octets[4];
+    const PacketFacts about = send_about(destination);
     if (send_to_address(destination, octets))
-        traffic_record_packet(kToAddress, octets, 0, kSentByte, copy, length);
+        traffic_record_packet(kToAddress, octets, 0, kSentByte, copy, length, &about);
     else
-        traffic_append(kSentByte, copy, length);
+        traffic_append(kSentByte, copy, length, &about);
     return 0;
 }

@@ -1,5 +1,7 @@
 // Every outgoing packet goes through send_bytes, which knows the four connection modes.
 #pragma once
+#include "comm/pcapng.h"
+
 #include <cstdint>
 
 constexpr int kMacroSendBytes = 264; // the most the macro path sends at once
@@ -12,6 +14,8 @@ int send_bytes(int destination, const uint8_t* bytes, int length);
 // The address the send-to records of a server-mode packet show (TCP server: the client in
 // slot `destination`; UDP server: the last sender). False in the client modes.
 bool send_to_address(int destination, uint8_t octets[4]);
+// The packet facts' ends of a packet just sent to `destination` in the current mode.
+PacketFacts send_about(int destination);
 // The macro runner's send: on success records the packet (after its send-to records in the
 // server modes). A request over kMacroSendBytes (or below 0) is refused and nothing is
 // sent: the refusal is shown like a failed send, with WSAEMSGSIZE (WSAEINVAL).

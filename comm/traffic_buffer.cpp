@@ -30,11 +30,45 @@ void fill_gap_digits_locked(uint32_t now) {
     low.value2 = static_cast<uint8_t>(digits[3]);
 }
 
+// The facts of packets that lie wholly in the discarded half go; the rest move down with
+// their records (a packet cut by the slide keeps its fact for the part that is left).
+void slide_facts_locked() {
+    TrafficBuffer& t = g_traffic;
+    int first = 0;
+    while (first < t.fact_count && t.facts[first].record + std::max(t.facts[first].span, 1) <= kSlideRecords) ++first;
+    t.fact_count -= first;
+    if (t.fact_count > 0) std::memmove(t.facts, t.facts + first, static_cast<size_t>(t.fact_count) * sizeof(TrafficFact));
+    for (int i = 0; i < t.fact_count; ++i) {
+        TrafficFact& f = t.facts[i];
+        if (f.record < kSlideRecords) f.span -= kSlideRecords - f.record;
+        f.record = std::max(0, f.record - kSlideRecords);
+    }
+}
+
+void add_fact_locked(int record, int span, int event, const PacketFacts& about, const uint8_t* bytes, int length) {
+    TrafficBuffer& t = g_traffic;
+    if (!t.facts) return;
+    if (t.fact_count == kFactCapacity) {
+        // Only events that record nothing can fill the table: the oldest quarter goes.
+        constexpr int kDrop = kFactCapacity / 4;
+        t.fact_count -= kDrop;
+        std::memmove(t.facts, t.facts + kDrop, static_cast<size_t>(t.fact_count) * sizeof(TrafficFact));
+    }
+    TrafficFact& f = t.facts[t.fact_count++];
+    f.record = record;
+    f.span = span;
+    f.facts = about;
+    f.facts.event = static_cast<uint8_t>(event);
+    f.facts.time_us = utc_now_us();
+    if (t.packet_hook) t.packet_hook(f.facts, bytes, length);
+}
+
 void slide_locked() {
     TrafficBuffer& t = g_traffic;
     int moved = t.write_index - kSlideRecords;
     if (moved > 0)
         std::memmove(t.records, t.records + kSlideRecords, static_cast<size_t>(moved) * sizeof(TrafficRecord));
+    slide_facts_locked();
     t.write_index = std::max(0, t.write_index - kSlideRecords);
     t.pending_gap = std::max(0, t.pending_gap - kSlideRecords);
     t.discarded += kSlideRecords;
@@ -63,7 +97,8 @@ void put_address_locked(int kind, const uint8_t octets[4], int code_base) {
     t.write_index += kAddressRecords;
 }
 
-void append_packet_locked(int kind, const uint8_t* bytes, int length) {
+// `start` is where the packet's records begin (its address group, when it has one).
+void append_packet_locked(int kind, const uint8_t* bytes, int length, int start, const PacketFacts* about) {
     TrafficBuffer& t = g_traffic;
     uint32_t now = tick_now();
     if (length >= 1) {
@@ -88,6 +123,7 @@ void append_packet_locked(int kind, const uint8_t* bytes, int length) {
         t.write_index += length + kTrailerRecords;
         t.last_packet_time = now;
     }
+    if (about && (length >= 1 || start < t.write_index)) add_fact_locked(start, t.write_index - start, kind, *about, bytes, std::max(length, 0));
     slide_check_locked();
 }
 
@@ -97,18 +133,24 @@ bool traffic_allocate() {
     std::lock_guard<std::mutex> guard(g_traffic.lock);
     if (!g_traffic.records)
         g_traffic.records = static_cast<TrafficRecord*>(std::calloc(kTrafficCapacity, sizeof(TrafficRecord)));
-    return g_traffic.records != nullptr;
+    if (!g_traffic.facts)
+        g_traffic.facts = static_cast<TrafficFact*>(std::calloc(kFactCapacity, sizeof(TrafficFact)));
+    return g_traffic.records != nullptr && g_traffic.facts != nullptr;
 }
 
 void traffic_free() {
     std::lock_guard<std::mutex> guard(g_traffic.lock);
     std::free(g_traffic.records);
+    std::free(g_traffic.facts);
     g_traffic.records = nullptr;
+    g_traffic.facts = nullptr;
+    g_traffic.fact_count = 0;
     g_traffic.write_index = 0;
     g_traffic.pending_gap = 0;
+    g_traffic.loaded_at_us = 0;
 }
 
-void traffic_append(int kind, const uint8_t* bytes, int length) {
+void traffic_append(int kind, const uint8_t* bytes, int length, const PacketFacts* about) {
     if (kind == kGapMark) {
         traffic_refresh_gap();
         return;
@@ -116,7 +158,7 @@ void traffic_append(int kind, const uint8_t* bytes, int length) {
     if (kind != kReceivedByte && kind != kSentByte) return;
     std::lock_guard<std::mutex> guard(g_traffic.lock);
     if (!g_traffic.records) return;
-    append_packet_locked(kind, bytes, length);
+    append_packet_locked(kind, bytes, length, g_traffic.write_index, about);
 }
 
 void traffic_refresh_gap() {
@@ -125,27 +167,55 @@ void traffic_refresh_gap() {
     fill_gap_digits_locked(tick_now());
 }
 
-void traffic_put_address(int kind, const uint8_t octets[4], int code_base) {
+void traffic_put_address(int kind, const uint8_t octets[4], int code_base, const PacketFacts* about) {
     std::lock_guard<std::mutex> guard(g_traffic.lock);
     if (!g_traffic.records) return;
+    int before = g_traffic.write_index;
     put_address_locked(kind, octets, code_base);
+    if (about && kind == kClientEvent && g_traffic.write_index == before + kAddressRecords)
+        add_fact_locked(before, kAddressRecords, code_base == 0 ? kEventConnected : kEventClosed, *about, nullptr, 0);
 }
 
 void traffic_record_packet(int address_kind, const uint8_t octets[4], int code_base, int kind,
-                           const uint8_t* bytes, int length) {
+                           const uint8_t* bytes, int length, const PacketFacts* about) {
     if (kind != kReceivedByte && kind != kSentByte) return;
     std::lock_guard<std::mutex> guard(g_traffic.lock);
     if (!g_traffic.records) return;
     // The group and its packet must not be split by a slide between them.
     if (g_traffic.write_index + kAddressRecords + length + kTrailerRecords > kTrafficCapacity) slide_locked();
+    int start = g_traffic.write_index;
     put_address_locked(address_kind, octets, code_base);
-    append_packet_locked(kind, bytes, length);
+    append_packet_locked(kind, bytes, length, start, about);
+}
+
+void traffic_note_event(int event, const PacketFacts& about) {
+    std::lock_guard<std::mutex> guard(g_traffic.lock);
+    if (!g_traffic.records) return;
+    add_fact_locked(g_traffic.write_index, 0, event, about, nullptr, 0);
+}
+
+void traffic_set_packet_hook(PacketHook hook) {
+    std::lock_guard<std::mutex> guard(g_traffic.lock);
+    g_traffic.packet_hook = hook;
+}
+
+int traffic_snapshot(TrafficRecord* records, TrafficFact* facts, int* fact_count, uint64_t* loaded_at_us) {
+    std::lock_guard<std::mutex> guard(g_traffic.lock);
+    *fact_count = 0;
+    *loaded_at_us = g_traffic.loaded_at_us;
+    if (!g_traffic.records) return 0;
+    std::memcpy(records, g_traffic.records, static_cast<size_t>(g_traffic.write_index) * sizeof(TrafficRecord));
+    std::memcpy(facts, g_traffic.facts, static_cast<size_t>(g_traffic.fact_count) * sizeof(TrafficFact));
+    *fact_count = g_traffic.fact_count;
+    return g_traffic.write_index;
 }
 
 void traffic_reset() {
     std::lock_guard<std::mutex> guard(g_traffic.lock);
     g_traffic.write_index = 0;
     g_traffic.pending_gap = 0;
+    g_traffic.fact_count = 0;
+    g_traffic.loaded_at_us = 0;
 }
 
 TrafficState traffic_state() {
@@ -170,4 +240,8 @@ void traffic_replace(const TrafficRecord* records, int count) {
     // The running trailer, if any, was replaced: its digits must not be written into
     // whatever record now stands at its old place.
     g_traffic.pending_gap = 0;
+    // Log files carry no facts: the records loaded have none, and their times are rebuilt
+    // from the gap digits, counted from now.
+    g_traffic.fact_count = 0;
+    g_traffic.loaded_at_us = utc_now_us();
 }

@@ -22,6 +22,8 @@
 #define IDM_LOAD_LOG 202
 #define IDM_EXIT 203
 #define IDM_REPAINT 204
+#define IDM_EXPORT_PCAPNG 205 // File: the buffer as a pcapng file
+#define IDM_CAPTURE 206       // File: capture to a pcapng file on/off
 #define IDM_CLEAR 211
 #define IDM_SCROLL_END 212
 #define IDM_SCROLL_START 213
@@ -71,6 +73,8 @@
 #define IDT_MANUAL 353
 #define IDT_HOME_PAGE 354
 #define IDT_EXIT 355
+#define IDT_EXPORT_PCAPNG 356
+#define IDT_CAPTURE 357
 
 // ---- dialog templates --------------------------------------------------------------------
 #define IDD_ABOUT 120

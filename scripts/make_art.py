@@ -2,12 +2,12 @@
 """Build Tarvik's pixel art from its text sources.
 
 Sources (edit these, then run this script):
-  res/art/toolbar.txt  the 26 toolbar/menu tiles, 16 x 16 each, as character maps
+  res/art/toolbar.txt  the 28 toolbar/menu tiles, 16 x 16 each, as character maps
   res/art/icon.txt     the program icon, one character map per size
 
 Outputs (committed; the Windows build uses them as they are):
-  res/toolbar_light.bmp   416 x 16, 8 bpp, image strip on white (bitmap 92)
-  res/toolbar_dark.bmp    416 x 16, 8 bpp, image strip on black (bitmap 93)
+  res/toolbar_light.bmp   448 x 16, 8 bpp, image strip on white (bitmap 92)
+  res/toolbar_dark.bmp    448 x 16, 8 bpp, image strip on black (bitmap 93)
   res/tarvik.ico          32-bit icon, 16/24/32/48/64 (icon 101)
   docs/toolbar_strips.png magnified preview of both strips
   docs/icon.png           magnified preview of every icon size
@@ -39,7 +39,7 @@ OUT_ICON_PNG = os.path.join("docs", "icon.png")
 OUTPUTS = [OUT_LIGHT, OUT_DARK, OUT_ICO, OUT_STRIPS_PNG, OUT_ICON_PNG]
 
 TILE = 16
-TILE_COUNT = 26
+TILE_COUNT = 28
 ICON_SIZES = [16, 24, 32, 48, 64]
 BACKGROUND_CHAR = "."
 
@@ -122,7 +122,7 @@ def _check_map(where, heading, rows, width, height, legend):
 
 def load_toolbar(path):
     """Return (legend, tiles): legend maps char -> (light_rgb, dark_rgb);
-    tiles is a list of 26 (heading, rows)."""
+    tiles is a list of 28 (heading, rows)."""
     legend_lines, blocks = _read_sections(path)
     legend = {}
     for where, body in legend_lines:

@@ -273,10 +273,11 @@ int send_from_dialog(HWND dialog, const wchar_t* chars, int count) {
     }
     // The address group and the packet go in together: a packet that the receive thread
     // records meanwhile must not fall between them.
+    const PacketFacts about = send_about(destination);
     if (addressed)
-        traffic_record_packet(kToAddress, to, 0, kSentByte, bytes, count);
+        traffic_record_packet(kToAddress, to, 0, kSentByte, bytes, count, &about);
     else
-        traffic_append(kSentByte, bytes, count);
+        traffic_append(kSentByte, bytes, count, &about);
     file_in_history(sent.chars, count);
     return 0;
 }

@@ -13,8 +13,8 @@ namespace {
 // Wine maps its drives onto the Linux file system and says where a Windows path lies.
 std::string unix_path(const std::wstring& path) {
     using Convert = char*(CDECL*)(const wchar_t*);
-    static Convert convert =
-        reinterpret_cast<Convert>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name"));
+    static Convert convert = reinterpret_cast<Convert>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
     if (!convert) return {};
     char* unix = convert(path.c_str());
     if (!unix) return {};
@@ -62,7 +62,8 @@ std::string run_tool(const std::string& tool, const std::wstring& file, const st
     std::string out = unix_path(out_path), done = unix_path(done_path);
     if (input.empty() || out.empty()) return "<no answer>";
     // Wine starts a Linux program but gives no handle to wait on: the shell leaves a
-    // second file behind when the reader has finished.
+    // second file behind when the reader has finished. Wine splits the command line by
+    // the Windows rules, so the script holds no double quote.
     std::string script = tool + " '" + input + "' " + arguments + " > '" + out + "' 2>/dev/null; echo $? > '" +
                          done + "'";
     std::wstring command = L"/bin/sh -c \"";
@@ -119,8 +120,8 @@ std::vector<Frame> frames(const std::wstring& file) {
 
 std::vector<std::string> faults(const std::wstring& file) {
     std::string text = run(file, std::string(kChecks) +
-                                     "-Y \"_ws.malformed || _ws.expert.severity >= error || ip.checksum.status == 0 || "
-                                     "tcp.checksum.status == 0 || udp.checksum.status == 0 || tcp.analysis.flags\"");
+                                     "-Y '_ws.malformed || _ws.expert.severity >= error || ip.checksum.status == 0 || "
+                                     "tcp.checksum.status == 0 || udp.checksum.status == 0 || tcp.analysis.flags'");
     std::vector<std::string> lines;
     std::istringstream in(text);
     for (std::string line; std::getline(in, line);) lines.push_back(line);
@@ -148,8 +149,8 @@ std::pair<std::string, std::string> follow(const std::wstring& file, int index) 
     return streams;
 }
 
-std::string summary(const std::wstring& file) {
-    return run_tool("capinfos", file, "", 60000);
+std::string summary(const std::wstring& file, const std::string& arguments) {
+    return run_tool("capinfos " + arguments, file, "", 60000);
 }
 
 } // namespace tshark

@@ -28,7 +28,8 @@ std::vector<std::string> faults(const std::wstring& file);
 // The two byte streams of TCP stream `index` as "Follow TCP stream" gives them: what the
 // first node sent, and what the second sent.
 std::pair<std::string, std::string> follow(const std::wstring& file, int index);
-// What the file says about itself (application, comments), as the capture summary tool prints it.
-std::string summary(const std::wstring& file);
+// What the file says about itself (application, comments, packet count), as the capture
+// summary tool prints it with `arguments`.
+std::string summary(const std::wstring& file, const std::string& arguments = "");
 
 } // namespace tshark
