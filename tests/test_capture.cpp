@@ -5,8 +5,11 @@
 #include "support_tshark.h"
 
 #include "app/settings.h"
+#include "app/text_table.h"
 #include "app/tick.h"
+#include "app/toolbar.h"
 #include "comm/capture.h"
+#include "comm/connection.h"
 #include "comm/packet_export.h"
 #include "comm/sending.h"
 #include "comm/traffic_buffer.h"
@@ -15,8 +18,10 @@
 #include "view/pcapng_files.h"
 
 #include <ws2tcpip.h>
+#include <commctrl.h>
 
 #include <atomic>
+#include <cstdio>
 #include <string>
 #include <thread>
 #include <vector>
@@ -251,9 +256,61 @@ TEST_F(CaptureTest, FloodCaptureLosesNothing) {
     const uint64_t datagrams = records / (4 + kSize + 3); // address group, bytes, trailer
     EXPECT_EQ(records % (4 + kSize + 3), 0u);
     EXPECT_GE(state.discarded - first, 10u * kSlideRecords) << "the buffer did not slide often";
+    std::printf("flood: %llu datagrams received, %llu slides\n", static_cast<unsigned long long>(datagrams),
+                static_cast<unsigned long long>((state.discarded - first) / kSlideRecords));
     std::string counted = tshark::summary(capture, "-c -M");
     EXPECT_NE(counted.find("Number of packets:   " + std::to_string(datagrams)), std::string::npos)
         << counted << " expected " << datagrams;
+}
+
+// The toggle: the file is chosen once, the button stays down while the capture runs, and
+// the choice and folder are kept in a file of their own, from which the next start
+// resumes under a fresh name.
+TEST_F(CaptureTest, ToggleKeepsItsChoiceInItsOwnFile) {
+    CreateDirectoryW(dir_.file(L"caps").c_str(), nullptr);
+    harness::queue_file_answer(dir_.file(L"caps\\mine"));
+    SendMessageW(window_, WM_COMMAND, IDT_CAPTURE, 0);
+    ASSERT_TRUE(capture_running());
+    EXPECT_EQ(std::wstring(capture_path()), dir_.file(L"caps\\mine.pcapng"));
+    EXPECT_TRUE(SendMessageW(g_toolbar, TB_GETSTATE, IDT_CAPTURE, 0) & TBSTATE_CHECKED);
+    const std::wstring ini = dir_.file(L"capture.ini");
+    EXPECT_EQ(GetPrivateProfileIntW(L"Capture", L"capture_on", -1, ini.c_str()), 1);
+    wchar_t folder[260];
+    GetPrivateProfileStringW(L"Capture", L"capture_dir", L"", folder, 260, ini.c_str());
+    EXPECT_EQ(std::wstring(folder), dir_.file(L"caps"));
+
+    SendMessageW(window_, WM_COMMAND, IDM_CAPTURE, 0);
+    EXPECT_FALSE(capture_running());
+    EXPECT_FALSE(SendMessageW(g_toolbar, TB_GETSTATE, IDT_CAPTURE, 0) & TBSTATE_CHECKED);
+    EXPECT_EQ(GetPrivateProfileIntW(L"Capture", L"capture_on", -1, ini.c_str()), 0);
+    EXPECT_EQ(harness::read_file(dir_.file(L"caps\\mine.pcapng")).size() % 4, 0u); // the headers, whole
+
+    WritePrivateProfileStringW(L"Capture", L"capture_on", L"1", ini.c_str());
+    harness::destroy_main_window(window_);
+    window_ = harness::create_main_window();
+    ASSERT_TRUE(capture_running());
+    const std::wstring resumed = capture_path();
+    EXPECT_EQ(resumed.rfind(dir_.file(L"caps\\capture-"), 0), 0u) << std::string(resumed.begin(), resumed.end());
+    EXPECT_EQ(resumed.substr(resumed.size() - 7), L".pcapng");
+    EXPECT_EQ(resumed.size(), dir_.file(L"caps\\capture-YYYYMMDD-HHMMSS.pcapng").size());
+    // The program's settings file is not where this lives.
+    EXPECT_EQ(GetPrivateProfileIntW(L"Tarvik", L"capture_on", -1, dir_.file(L"Tarvik.ini").c_str()), -1);
+}
+
+// A disk that refuses the writes: the capture stops with its message, the connection
+// goes on recording.
+TEST_F(CaptureTest, DiskErrorStopsTheCaptureNotTheConnection) {
+    int port = open_server(true);
+    harness::clear_shown_boxes();
+    EXPECT_FALSE(capture_start(window_, L"Z:\\dev\\full"));
+    EXPECT_FALSE(capture_running());
+    std::vector<std::wstring> boxes = take_boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0], std::wstring(L"File Error|") + text_entry(164));
+    EXPECT_TRUE(connection_is_open());
+    Socket a = loopback::udp_socket("127.0.0.1", 0);
+    ASSERT_TRUE(loopback::send_datagram(a.s, port, "on"));
+    EXPECT_TRUE(records_reach(9));
 }
 
 } // namespace

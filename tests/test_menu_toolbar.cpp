@@ -30,7 +30,7 @@ struct Item {
 
 // The menu as the user sees it, popup by popup.
 const std::vector<std::vector<Item>> kExpectedMenu = {
-    {{201, 210, 0}, {202, 211, 1}, {203, 212, 25}},
+    {{201, 210, 0}, {202, 211, 1}, {205, 160, 26}, {206, 161, 27}, {203, 212, 25}},
     {{204, 220, 7}, {211, 221, 2}, {212, 222, 3}, {213, 223, 4}, {214, 224, 5}, {215, 225, 6}, {0, 0, 0}},
     {{221, 230, 8}, {222, 231, 9}, {223, 232, 10}},
     {{226, 240, 15}, {227, 241, 16}, {228, 242, 17}},
@@ -39,8 +39,8 @@ const std::vector<std::vector<Item>> kExpectedMenu = {
     {{251, 270, 22}, {252, 271, 23}, {253, 272, 24}},
 };
 
-const int kExpectedButtons[26] = {330, 331, 333, 334, 335, 336, 337, 332, 338, 339, 340, 341, 342,
-                                  343, 344, 345, 346, 347, 348, 349, 350, 351, 352, 353, 354, 355};
+const int kExpectedButtons[28] = {330, 331, 333, 334, 335, 336, 337, 332, 338, 339, 340, 341, 342, 343,
+                                  344, 345, 346, 347, 348, 349, 350, 351, 352, 353, 354, 355, 356, 357};
 
 std::wstring item_text(HMENU menu, UINT position) {
     wchar_t text[128] = {};
@@ -88,9 +88,10 @@ protected:
                 EXPECT_EQ(static_cast<int>(info.wID), items[i].id);
                 EXPECT_EQ(item_text(popup, static_cast<UINT>(i)), text_entry(items[i].entry)) << items[i].id;
                 EXPECT_FALSE(item_text(popup, static_cast<UINT>(i)).empty()) << items[i].id;
-                ASSERT_NE(info.hbmpChecked, nullptr) << items[i].id;
-                EXPECT_EQ(info.hbmpChecked, info.hbmpUnchecked) << items[i].id;
-                EXPECT_EQ(bars_test::bitmap_tile(info.hbmpChecked, 0, 0), strip_tile(IDB_TOOLBAR_LIGHT, items[i].image))
+                ASSERT_NE(info.hbmpUnchecked, nullptr) << items[i].id;
+                // The capture toggle shows the plain check mark when on.
+                EXPECT_EQ(info.hbmpChecked, items[i].id == IDM_CAPTURE ? nullptr : info.hbmpUnchecked) << items[i].id;
+                EXPECT_EQ(bars_test::bitmap_tile(info.hbmpUnchecked, 0, 0), strip_tile(IDB_TOOLBAR_LIGHT, items[i].image))
                     << items[i].id;
             }
         }
@@ -146,8 +147,8 @@ TEST_F(BarsTest, ToolbarButtonsInOrderWithTheirImages) {
     open();
     ASSERT_NE(g_toolbar, nullptr);
     EXPECT_EQ(GetDlgCtrlID(g_toolbar), IDC_TOOLBAR);
-    ASSERT_EQ(SendMessageW(g_toolbar, TB_BUTTONCOUNT, 0, 0), 26);
-    for (int i = 0; i < 26; ++i) {
+    ASSERT_EQ(SendMessageW(g_toolbar, TB_BUTTONCOUNT, 0, 0), 28);
+    for (int i = 0; i < 28; ++i) {
         TBBUTTON button = {};
         SendMessageW(g_toolbar, TB_GETBUTTON, i, reinterpret_cast<LPARAM>(&button));
         EXPECT_EQ(button.idCommand, kExpectedButtons[i]) << i;
@@ -156,7 +157,7 @@ TEST_F(BarsTest, ToolbarButtonsInOrderWithTheirImages) {
     }
     HIMAGELIST images = reinterpret_cast<HIMAGELIST>(SendMessageW(g_toolbar, TB_GETIMAGELIST, 0, 0));
     ASSERT_NE(images, nullptr);
-    EXPECT_EQ(ImageList_GetImageCount(images), 26);
+    EXPECT_EQ(ImageList_GetImageCount(images), 28);
     int cx = 0, cy = 0;
     ImageList_GetIconSize(images, &cx, &cy);
     EXPECT_EQ(cx, 16);
@@ -259,7 +260,7 @@ TEST_F(BarsTest, HiddenMenuBarIsNeverBuilt) {
     EXPECT_EQ(GetMenu(window), nullptr);
     EXPECT_EQ(g_menu_bar.bar, nullptr);
     ASSERT_NE(g_toolbar, nullptr);
-    EXPECT_EQ(SendMessageW(g_toolbar, TB_BUTTONCOUNT, 0, 0), 26);
+    EXPECT_EQ(SendMessageW(g_toolbar, TB_BUTTONCOUNT, 0, 0), 28);
     pick_language(L"English");
     EXPECT_EQ(GetMenu(window), nullptr);
     EXPECT_EQ(tooltip(IDT_LANGUAGE), L"Language...");
