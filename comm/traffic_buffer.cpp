@@ -97,13 +97,15 @@ void put_address_locked(int kind, const uint8_t octets[4], int code_base) {
     t.write_index += kAddressRecords;
 }
 
-// `start` is where the packet's records begin (its address group, when it has one).
-void append_packet_locked(int kind, const uint8_t* bytes, int length, int start, const PacketFacts* about) {
+// `group` is where the packet's address group begins, -1 when it has none.
+void append_packet_locked(int kind, const uint8_t* bytes, int length, int group, const PacketFacts* about) {
     TrafficBuffer& t = g_traffic;
     uint32_t now = tick_now();
+    int start = group >= 0 ? group : t.write_index;
     if (length >= 1) {
         if (t.pending_gap > 2) fill_gap_digits_locked(now);
         int room = make_room_locked(length + kTrailerRecords) - kTrailerRecords;
+        if (group < 0) start = t.write_index; // a slide to make room moved it
         length = std::min(length, room);
         TrafficRecord* r = t.records + t.write_index;
         for (int i = 0; i < length; ++i) {
@@ -158,7 +160,7 @@ void traffic_append(int kind, const uint8_t* bytes, int length, const PacketFact
     if (kind != kReceivedByte && kind != kSentByte) return;
     std::lock_guard<std::mutex> guard(g_traffic.lock);
     if (!g_traffic.records) return;
-    append_packet_locked(kind, bytes, length, g_traffic.write_index, about);
+    append_packet_locked(kind, bytes, length, -1, about);
 }
 
 void traffic_refresh_gap() {
@@ -170,10 +172,11 @@ void traffic_refresh_gap() {
 void traffic_put_address(int kind, const uint8_t octets[4], int code_base, const PacketFacts* about) {
     std::lock_guard<std::mutex> guard(g_traffic.lock);
     if (!g_traffic.records) return;
-    int before = g_traffic.write_index;
+    const uint64_t before = g_traffic.discarded + static_cast<uint64_t>(g_traffic.write_index);
     put_address_locked(kind, octets, code_base);
-    if (about && kind == kClientEvent && g_traffic.write_index == before + kAddressRecords)
-        add_fact_locked(before, kAddressRecords, code_base == 0 ? kEventConnected : kEventClosed, *about, nullptr, 0);
+    // Written (a slide may have made room first): the group is the last four records.
+    if (about && kind == kClientEvent && g_traffic.discarded + g_traffic.write_index == before + kAddressRecords)
+        add_fact_locked(g_traffic.write_index - kAddressRecords, kAddressRecords, code_base == 0 ? kEventConnected : kEventClosed, *about, nullptr, 0);
 }
 
 void traffic_record_packet(int address_kind, const uint8_t octets[4], int code_base, int kind,
@@ -183,9 +186,8 @@ void traffic_record_packet(int address_kind, const uint8_t octets[4], int code_b
     if (!g_traffic.records) return;
     // The group and its packet must not be split by a slide between them.
     if (g_traffic.write_index + kAddressRecords + length + kTrailerRecords > kTrafficCapacity) slide_locked();
-    int start = g_traffic.write_index;
     put_address_locked(address_kind, octets, code_base);
-    append_packet_locked(kind, bytes, length, start, about);
+    append_packet_locked(kind, bytes, length, g_traffic.write_index - kAddressRecords, about);
 }
 
 void traffic_note_event(int event, const PacketFacts& about) {
@@ -235,7 +237,7 @@ void traffic_replace(const TrafficRecord* records, int count) {
     std::lock_guard<std::mutex> guard(g_traffic.lock);
     if (!g_traffic.records) return;
     count = std::clamp(count, 0, kTrafficCapacity);
-    std::memcpy(g_traffic.records, records, static_cast<size_t>(count) * sizeof(TrafficRecord));
+    if (count > 0) std::memcpy(g_traffic.records, records, static_cast<size_t>(count) * sizeof(TrafficRecord));
     g_traffic.write_index = count;
     // The running trailer, if any, was replaced: its digits must not be written into
     // whatever record now stands at its old place.

@@ -341,6 +341,18 @@ def view_arithmetic():
     put('view_arithmetic', 'narrowest', s.bytes())
 
 
+def pcapng_sequences():
+    # Sink size, note flag, then steps of six bytes: event | flags << 4, peer | UDP (8),
+    # length low, length high (0x80: a payload one IPv4 packet cannot carry), time step
+    # (0x80: backwards), comment length.
+    put('pcapng', 'tcp_session', bytes([40, 1, 0x13, 0, 0, 0, 10, 5, 0x12, 0, 5, 0, 10, 0,
+                                        0x01, 0, 7, 0, 10, 0, 0x34, 0, 0, 0, 10, 3]))
+    put('pcapng', 'server_two_clients', bytes([17, 0, 3, 1, 0, 0, 1, 0, 3, 2, 0, 0, 1, 0, 1, 1, 3, 0, 1, 0,
+                                               1, 2, 4, 0, 1, 0, 2, 1, 9, 0, 1, 0, 4, 2, 0, 0, 1, 0]))
+    put('pcapng', 'udp_big_and_backwards', bytes([0, 0, 1, 8, 20, 0, 5, 0, 2, 9, 20, 0, 0x85, 0,
+                                                  1, 8, 0, 0x80, 1, 0, 2, 8, 0, 0, 1, 250]))
+
+
 def sequences(target, count, seed):
     rng = random.Random(seed)
     for i in range(count):
@@ -381,3 +393,5 @@ if __name__ == '__main__':
     sequences('view_arithmetic', 4, 6)
     macro_texts()
     preset_texts()
+    pcapng_sequences()
+    sequences('packet_export', 6, 5)
