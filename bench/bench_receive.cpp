@@ -2,8 +2,9 @@
 // bare Winsock loops in the same run: datagrams per second into the UDP server, megabytes
 // per second into the TCP server. Tarvik runs twice per round: its thread alone (the main
 // window exists but its message loop waits), and with the real main window running its
-// message loop and timer drawing, whose longest pause is reported. The variants take turns
-// round by round, so that load from elsewhere falls on all of them alike.
+// message loop and timer drawing, whose longest pause is reported, and the same again with
+// a capture to disk running. The variants take turns round by round, so that load from
+// elsewhere falls on all of them alike.
 //   bench_receive udp|tcp PORT SECONDS_PER_TURN ROUNDS DATAGRAM_SIZE
 #include <winsock2.h>
 #include <ws2tcpip.h>
@@ -11,6 +12,7 @@
 #include "app/main_window.h"
 #include "app/seams.h"
 #include "app/settings.h"
+#include "comm/capture.h"
 #include "comm/connection.h"
 #include "comm/receive_loops.h"
 #include "comm/traffic_buffer.h"
@@ -98,6 +100,8 @@ uint64_t records_so_far() {
     return static_cast<uint64_t>(state.write_index) + state.discarded;
 }
 
+double g_captured_mb = 0; // size of the capture files written
+
 // The longest time between two turns of the window's message loop.
 double g_longest_pause = 0;
 double g_last_turn = 0;
@@ -110,7 +114,8 @@ void CALLBACK ui_turn(HWND, UINT, UINT_PTR, DWORD) {
 
 // Tarvik's server through the main window's open and close commands. Returns packets
 // (udp) or bytes (tcp) per second, below 0 when it did not open.
-double tarvik(HWND window, bool udp, int port, double seconds, int size, bool pump, double* pause_ms) {
+double tarvik(HWND window, bool udp, int port, double seconds, int size, bool pump, double* pause_ms,
+              bool capture = false) {
     g_settings.tipudp_mode = udp ? 1 : 0;
     g_settings.ip_mode = 1;
     g_settings.bind_mode = 1;
@@ -119,6 +124,10 @@ double tarvik(HWND window, bool udp, int port, double seconds, int size, bool pu
     g_settings.aip_no3 = 0;
     g_settings.aip_no4 = 1;
     g_settings.aport_no = port;
+    wchar_t capture_file[MAX_PATH];
+    GetTempPathW(MAX_PATH, capture_file);
+    wcsncat(capture_file, L"tarvik_bench_capture.pcapng", MAX_PATH - wcslen(capture_file) - 1);
+    if (capture && !capture_start(window, capture_file)) return -1;
     SendMessageW(window, WM_COMMAND, IDM_OPEN, 0);
     if (!connection_is_open()) return -1;
     // As in the bare loops, the clock starts with the first packet.
@@ -145,6 +154,13 @@ double tarvik(HWND window, bool udp, int port, double seconds, int size, bool pu
     double took = bench::now_s() - start;
     uint64_t added = records_so_far() - first;
     SendMessageW(window, WM_COMMAND, IDM_CLOSE, 0);
+    if (capture) {
+        capture_stop();
+        WIN32_FILE_ATTRIBUTE_DATA info;
+        if (GetFileAttributesExW(capture_file, GetFileExInfoStandard, &info))
+            g_captured_mb += (static_cast<double>(info.nFileSizeHigh) * 4294967296.0 + info.nFileSizeLow) / 1e6;
+        DeleteFileW(capture_file);
+    }
     *pause_ms = g_longest_pause * 1000;
     // A datagram adds its bytes, four address records and a trailer. A TCP flood fills
     // every receive, so each 1023 bytes come with the same seven records.
@@ -175,11 +191,12 @@ int main(int argc, char** argv) {
     ShowWindow(window, SW_SHOWNORMAL);
     UpdateWindow(window);
 
-    // bare, bare with select (tcp only), Tarvik's thread alone, Tarvik with its window
-    double sum[4] = {}, worst_pause = 0;
+    // bare, bare with select (tcp only), Tarvik's thread alone, Tarvik with its window,
+    // Tarvik with its window and a capture to disk
+    double sum[5] = {}, worst_pause = 0;
     const double unit = udp ? 1 : 1e6;
     for (int round = 0; round < rounds; ++round) {
-        double result[4] = {}, pause = 0, unused = 0;
+        double result[5] = {}, pause = 0, unused = 0, capture_pause = 0;
         result[2] = tarvik(window, udp, port, seconds, size, false, &unused);
         // The bare loops get a thread of their own, as Tarvik's receive loop has.
         std::thread([&] {
@@ -187,16 +204,18 @@ int main(int argc, char** argv) {
             result[1] = udp ? 0 : bare_tcp(port, seconds, true);
         }).join();
         result[3] = tarvik(window, udp, port, seconds, size, true, &pause);
-        if (*std::min_element(result, result + 4) < 0) {
+        result[4] = tarvik(window, udp, port, seconds, size, true, &capture_pause, true);
+        pause = std::max(pause, capture_pause);
+        if (*std::min_element(result, result + 5) < 0) {
             std::printf("round %d: a receiver could not take port %d\n", round + 1, port);
             return 1;
         }
-        for (int i = 0; i < 4; ++i) sum[i] += result[i];
+        for (int i = 0; i < 5; ++i) sum[i] += result[i];
         worst_pause = std::max(worst_pause, pause);
         std::printf("round %d: bare %9.1f", round + 1, result[0] / unit);
         if (!udp) std::printf("  bare+select %7.1f", result[1] / unit);
-        std::printf("  Tarvik thread %9.1f  Tarvik+window %9.1f  window pause %3.0f ms\n", result[2] / unit,
-                    result[3] / unit, pause);
+        std::printf("  Tarvik thread %9.1f  Tarvik+window %9.1f  +capture %9.1f  window pause %3.0f ms\n",
+                    result[2] / unit, result[3] / unit, result[4] / unit, pause);
         std::fflush(stdout);
     }
     if (udp)
@@ -209,6 +228,9 @@ int main(int argc, char** argv) {
                     "%.3f to select+recv); Tarvik with window %.1f (ratio %.3f / %.3f); longest window pause %.0f ms\n",
                     sum[0] / rounds / 1e6, sum[1] / rounds / 1e6, sum[2] / rounds / 1e6, sum[2] / sum[0],
                     sum[2] / sum[1], sum[3] / rounds / 1e6, sum[3] / sum[0], sum[3] / sum[1], worst_pause);
+    std::printf("Capture to disk, with the window: %.0f %s with it on against %.0f off (ratio %.3f); %.1f MB written\n",
+                sum[4] / rounds / unit, udp ? "datagrams/s" : "MB/s", sum[3] / rounds / unit, sum[4] / sum[3],
+                g_captured_mb);
     DestroyWindow(window);
     WSACleanup();
     return 0;

@@ -2,7 +2,8 @@
 # Builds Tarvik and measures its receive threads against a bare Winsock loop, both under
 # Wine, fed on 127.0.0.1 by a Linux sender: datagrams per second into the UDP server and
 # megabytes per second into the TCP server, with the ratio and the longest pause of the
-# main window. Usage: scripts/bench-comm.sh [seconds per turn, default 2] [rounds, default 4]
+# main window, and the same with a capture to disk running.
+# Usage: scripts/bench-comm.sh [seconds per turn, default 2] [rounds, default 4]
 # [datagram size, default 32]
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
@@ -26,8 +27,8 @@ for mode in udp tcp; do
     kind=SOCK_DGRAM
     [ "$mode" = tcp ] && kind=SOCK_STREAM
     port=$(python3 -c "import socket; s=socket.socket(socket.AF_INET, socket.$kind); s.bind(('127.0.0.1', 0)); print(s.getsockname()[1])")
-    # Four turns a round and the start-up: the sender stops by itself after that.
-    "$BUILD/bench/flood_sender" "$mode" "$port" $((TURN * ROUNDS * 4 + 30)) "$SIZE" &
+    # Five turns a round and the start-up: the sender stops by itself after that.
+    "$BUILD/bench/flood_sender" "$mode" "$port" $((TURN * ROUNDS * 5 + 30)) "$SIZE" &
     sender=$!
     "$TARVIK_ROOT/scripts/wine-emulator" "$BUILD/bench/bench_receive.exe" "$mode" "$port" "$TURN" "$ROUNDS" "$SIZE" || true
     kill "$sender" 2>/dev/null || true
