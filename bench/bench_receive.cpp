@@ -228,9 +228,9 @@ int main(int argc, char** argv) {
                     "%.3f to select+recv); Tarvik with window %.1f (ratio %.3f / %.3f); longest window pause %.0f ms\n",
                     sum[0] / rounds / 1e6, sum[1] / rounds / 1e6, sum[2] / rounds / 1e6, sum[2] / sum[0],
                     sum[2] / sum[1], sum[3] / rounds / 1e6, sum[3] / sum[0], sum[3] / sum[1], worst_pause);
-    std::printf("Capture to disk, with the window: %.0f %s with it on against %.0f off (ratio %.3f); %.1f MB written\n",
-                sum[4] / rounds / unit, udp ? "datagrams/s" : "MB/s", sum[3] / rounds / unit, sum[4] / sum[3],
-                g_captured_mb);
+    std::printf("Capture to disk, with the window: %.*f %s with it on against %.*f off (ratio %.3f); %.1f MB written\n",
+                udp ? 0 : 2, sum[4] / rounds / unit, udp ? "datagrams/s" : "MB/s", udp ? 0 : 2, sum[3] / rounds / unit,
+                sum[4] / sum[3], g_captured_mb);
     DestroyWindow(window);
     WSACleanup();
     return 0;

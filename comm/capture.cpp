@@ -102,7 +102,8 @@ void default_capture_name(wchar_t* name, size_t chars) {
 
 bool capture_start(HWND owner, const wchar_t* path) {
     capture_stop();
-    HANDLE file = CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         text_message_box(kCreateFailedEntry, owner, 0, L"CreateFile");
         return false;

@@ -46,7 +46,8 @@ void emit_events_before(Walk& w, int start) {
     while (w.next_fact < w.fact_count) {
         const TrafficFact& f = w.facts[w.next_fact];
         if (!(f.record < start || (f.record == start && f.span == 0))) break;
-        if (f.facts.event == kEventConnected || f.facts.event == kEventClosed) emit(w, f.facts, nullptr, 0, packet_comment(f.facts));
+        if (f.facts.event == kEventConnected || f.facts.event == kEventClosed)
+            emit(w, f.facts, nullptr, 0, packet_comment(f.facts));
         w.time = f.facts.time_us;
         ++w.next_fact;
     }
@@ -91,7 +92,8 @@ PacketFacts rebuilt_facts(Walk& w, int group, uint8_t event) {
     for (int k = 0; k < kGroup; ++k) f.ends.peer[k] = g[k].aux;
     const bool udp = g[0].kind == kFromAddress && g[0].value > 10;
     f.ends.protocol = udp ? kProtocolUdp : kProtocolTcp;
-    f.ends.peer_port = udp ? w.basis.udp_peer_port : client_port(w, f.ends.peer, g[0].kind == kClientEvent && g[0].value < 10);
+    const bool connects = g[0].kind == kClientEvent && g[0].value < 10;
+    f.ends.peer_port = udp ? w.basis.udp_peer_port : client_port(w, f.ends.peer, connects);
     return f;
 }
 
@@ -134,7 +136,8 @@ int export_packets(PcapngWriter* writer, const TrafficRecord* records, int count
         emit_events_before(w, start);
         const TrafficFact* fact = fact_at(w, start);
         if (group >= 0 && records[group].kind == kClientEvent) {
-            PacketFacts f = fact ? fact->facts : rebuilt_facts(w, group, records[group].value < 10 ? kEventConnected : kEventClosed);
+            const uint8_t event = records[group].value < 10 ? kEventConnected : kEventClosed;
+            PacketFacts f = fact ? fact->facts : rebuilt_facts(w, group, event);
             if (!fact) ++w.rebuilt;
             emit(w, f, nullptr, 0, packet_comment(f));
             if (fact) w.time = fact->facts.time_us;
@@ -149,7 +152,9 @@ int export_packets(PcapngWriter* writer, const TrafficRecord* records, int count
         int gap = 0;
         if (i < count && records[i].kind == kGapMark) {
             gap = gap_tenths(w, i + 1);
-            i += 1 + (i + 1 < count && records[i + 1].kind == kGapHigh) + (i + 2 < count && records[i + 2].kind == kGapLow);
+            ++i;
+            if (i < count && records[i].kind == kGapHigh) ++i;
+            if (i < count && records[i].kind == kGapLow) ++i;
         }
         uint8_t event = kind == kReceivedByte || kind == kSentByte ? kind : 0;
         if (group >= 0 && length == 0) {

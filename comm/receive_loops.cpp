@@ -78,7 +78,9 @@ void accept_client(SOCKET listening) {
     g_peers.peer_flag = kTipClientConnected;
 }
 
-PacketFacts slot_about(int slot) { return packet_about(g_peers.slot_local[slot], g_peers.slot_address[slot], true, false); }
+PacketFacts slot_about(int slot) {
+    return packet_about(g_peers.slot_local[slot], g_peers.slot_address[slot], true, false);
+}
 
 void drop_client(int slot, const uint8_t octets[4]) {
     const PacketFacts about = slot_about(slot);

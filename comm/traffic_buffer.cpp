@@ -37,7 +37,8 @@ void slide_facts_locked() {
     int first = 0;
     while (first < t.fact_count && t.facts[first].record + std::max(t.facts[first].span, 1) <= kSlideRecords) ++first;
     t.fact_count -= first;
-    if (t.fact_count > 0) std::memmove(t.facts, t.facts + first, static_cast<size_t>(t.fact_count) * sizeof(TrafficFact));
+    if (t.fact_count > 0)
+        std::memmove(t.facts, t.facts + first, static_cast<size_t>(t.fact_count) * sizeof(TrafficFact));
     for (int i = 0; i < t.fact_count; ++i) {
         TrafficFact& f = t.facts[i];
         if (f.record < kSlideRecords) f.span -= kSlideRecords - f.record;
@@ -125,7 +126,8 @@ void append_packet_locked(int kind, const uint8_t* bytes, int length, int group,
         t.write_index += length + kTrailerRecords;
         t.last_packet_time = now;
     }
-    if (about && (length >= 1 || start < t.write_index)) add_fact_locked(start, t.write_index - start, kind, *about, bytes, std::max(length, 0));
+    if (about && (length >= 1 || start < t.write_index))
+        add_fact_locked(start, t.write_index - start, kind, *about, bytes, std::max(length, 0));
     slide_check_locked();
 }
 
@@ -176,7 +178,8 @@ void traffic_put_address(int kind, const uint8_t octets[4], int code_base, const
     put_address_locked(kind, octets, code_base);
     // Written (a slide may have made room first): the group is the last four records.
     if (about && kind == kClientEvent && g_traffic.discarded + g_traffic.write_index == before + kAddressRecords)
-        add_fact_locked(g_traffic.write_index - kAddressRecords, kAddressRecords, code_base == 0 ? kEventConnected : kEventClosed, *about, nullptr, 0);
+        add_fact_locked(g_traffic.write_index - kAddressRecords, kAddressRecords,
+                        code_base == 0 ? kEventConnected : kEventClosed, *about, nullptr, 0);
 }
 
 void traffic_record_packet(int address_kind, const uint8_t octets[4], int code_base, int kind,

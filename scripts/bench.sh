@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds Tarvik and runs one benchmark program, bench/bench_<name>.cpp, under Wine on a
 # virtual display; it prints its own figures.
-# Usage: scripts/bench.sh view          (the dump: timer ticks after 1 to 100,000 new records, a paint)
+# Usage: scripts/bench.sh capture       (recording packets with a capture to disk off and on)
+#        scripts/bench.sh view          (the dump: timer ticks after 1 to 100,000 new records, a paint)
 #        scripts/bench.sh entry_editor  (the input send dialog: key releases, a paint)
 # The receive threads have their own script, scripts/bench-comm.sh (it needs a Linux sender).
 set -euo pipefail

@@ -65,7 +65,8 @@ std::vector<std::string> data_frames(const std::vector<tshark::Frame>& frames) {
 }
 
 void send_macro(int destination, const std::string& text) {
-    ASSERT_EQ(send_from_macro(destination, reinterpret_cast<const uint8_t*>(text.data()), static_cast<int>(text.size())), 0);
+    const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+    ASSERT_EQ(send_from_macro(destination, bytes, static_cast<int>(text.size())), 0);
 }
 
 class CaptureTest : public CommTest {
@@ -124,7 +125,8 @@ TEST_F(CaptureTest, TipClientExchange) {
     int fins = 0;
     for (const tshark::Frame& f : frames) fins += f.flags & 1;
     EXPECT_EQ(fins, 2);
-    EXPECT_EQ(tshark::follow(dir_.file(L"client.pcapng"), 0), std::make_pair(std::string("abc"), std::string("helloworld")));
+    EXPECT_EQ(tshark::follow(dir_.file(L"client.pcapng"), 0),
+              std::make_pair(std::string("abc"), std::string("helloworld")));
 }
 
 TEST_F(CaptureTest, TipServerWithTwoClientsExportedAndCaptured) {
@@ -157,7 +159,8 @@ TEST_F(CaptureTest, TipServerWithTwoClientsExportedAndCaptured) {
                                                arrow(c1, tarvik1, "more")};
     std::vector<tshark::Frame> frames = exported(L"server.pcapng");
     EXPECT_EQ(data_frames(frames), expected);
-    EXPECT_EQ(tshark::follow(dir_.file(L"server.pcapng"), 0), std::make_pair(std::string("onemore"), std::string("to1")));
+    EXPECT_EQ(tshark::follow(dir_.file(L"server.pcapng"), 0),
+              std::make_pair(std::string("onemore"), std::string("to1")));
     EXPECT_EQ(tshark::follow(dir_.file(L"server.pcapng"), 1), std::make_pair(std::string("two"), std::string("to2")));
     std::vector<std::string> comments;
     for (const tshark::Frame& f : frames)
