@@ -8,7 +8,7 @@ prepare_build
 
 RUN=$BUILD/run
 mkdir -p "$RUN"
-for f in Tarvik.exe TarvikA.exe mivvet.exe; do cp -f "$BUILD/$f" "$RUN/"; done
+for f in Tarvik.exe TarvikA.exe mivvet.exe tarvikc.exe; do cp -f "$BUILD/$f" "$RUN/"; done
 for f in Tarvik_char2.ini mdata.txt connect_ip.bat; do
     [ -f "$TARVIK_ROOT/data/$f" ] || continue
     # The user's own edits of the samples are kept; the text table always follows the program.

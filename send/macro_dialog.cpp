@@ -1,6 +1,7 @@
 #include "send/macro_dialog.h"
 
 #include "app/app_state.h"
+#include "app/seams.h"
 #include "app/settings.h"
 #include "app/text_table.h"
 #include "app/tick.h"
@@ -71,6 +72,15 @@ void host_message(void* context, int entry, const char* caption) {
     wchar_t wide[32];
     swprintf(wide, 32, L"%hs", caption);
     text_message_box(entry, dialog_of(context), 0, wide);
+}
+
+// "FAIL": the macro's own text, under the caption of the other ends of a run.
+void host_fail(void* context, const char16_t* text, int length) {
+    static wchar_t shown[kMacroLineChars + 1];
+    if (length > kMacroLineChars) length = kMacroLineChars;
+    for (int i = 0; i < length; ++i) shown[i] = static_cast<wchar_t>(text[i]);
+    shown[length] = 0;
+    show_message_box(dialog_of(context), shown, L"Tarvik", MB_OK | MB_ICONINFORMATION);
 }
 
 void host_show_step(void* context, const char16_t* step, const char16_t* line, int line_length) {
@@ -219,7 +229,7 @@ INT_PTR CALLBACK macro_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lpa
 MacroHost macro_host(HWND dialog) {
     return MacroHost{dialog,           host_send,       host_text_to_bytes, host_clear_received,
                      host_read_received, host_tick,     host_message,       host_show_step,
-                     host_lower_hex,   host_refresh};
+                     host_lower_hex,   host_refresh,    host_fail};
 }
 
 INT_PTR run_macro_dialog(HWND owner) {

@@ -1,5 +1,7 @@
 #include "send/macro_engine.h"
 
+#include "send/macro_checksum_commands.h"
+
 #include <cstdio>
 #include <cstring>
 
@@ -280,6 +282,12 @@ const MacroCommand kMacroCommands[] = {
     {"CHKA", kArgsAfterSpace, cmd_chka},
     {"CHKH", kArgsAfterSpace, cmd_chkh},
     {"PEND", kArgsNone, cmd_pend},
+    {"CRCM", kArgsAfterSpace, macro_cmd_crcm},
+    {"CRCC", kArgsAfterSpace, macro_cmd_crcc},
+    {"CR32", kArgsAfterSpace, macro_cmd_cr32},
+    {"SUM8", kArgsAfterSpace, macro_cmd_sum8},
+    // A bare "FAIL" fails too: skipping it would let a broken check run on to "PEND".
+    {"FAIL", kArgsOptional, macro_cmd_fail},
 };
 const int kMacroCommandCount = static_cast<int>(sizeof kMacroCommands / sizeof kMacroCommands[0]);
 
@@ -380,6 +388,10 @@ MacroStatus macro_step(MacroState& s, const MacroHost& host) {
             break;
         case kArgsAfterSpace:
             if (after < limit && s.text[after] == u' ') args = after + 1;
+            break;
+        case kArgsOptional:
+            if (after >= limit) args = limit;
+            else if (s.text[after] == u' ') args = after + 1;
             break;
         case kArgsAfterDestination:
             if (after >= limit || s.text[after] == u' ') {

@@ -69,6 +69,8 @@ struct MacroHost {
     bool (*lower_hex)(void* context);
     // Called before each line: keep the running gap of the traffic display going. May be null.
     void (*refresh)(void* context);
+    // "FAIL": the macro ends as failed with this text (not terminated). May be null.
+    void (*fail)(void* context, const char16_t* text, int length);
 };
 
 enum MacroStatus {
@@ -108,6 +110,7 @@ enum MacroArgRule {
     kArgsAfterSpace,       // keyword, one space, arguments; no space: the line is skipped
     kArgsAfterDestination, // keyword, space (destination 0) or a digit and one more character
     kArgsNone,             // the keyword alone is enough
+    kArgsOptional,         // the keyword alone, or keyword, one space, arguments
 };
 
 struct MacroCommand {

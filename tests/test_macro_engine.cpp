@@ -19,6 +19,7 @@ struct Fake {
     uint8_t block[kMacroBlockBytes] = {};
     uint32_t tick = 5000;
     bool lower_hex = false;
+    std::vector<std::u16string> failures; // texts of "FAIL"
 };
 
 Fake& fake(void* context) { return *static_cast<Fake*>(context); }
@@ -59,7 +60,8 @@ MacroHost host_for(Fake& f) {
                 fake(c).line.assign(line, static_cast<size_t>(n));
             },
             [](void* c) { return fake(c).lower_hex; },
-            nullptr};
+            nullptr,
+            [](void* c, const char16_t* text, int n) { fake(c).failures.emplace_back(text, static_cast<size_t>(n)); }};
 }
 
 class MacroEngine : public ::testing::Test {
@@ -121,6 +123,15 @@ TEST_F(MacroEngine, RegisterCommands) {
         {u"MOVE 01 \"ab\"\r\nMMID 01 -1 02 01\r\nMCLR -1\r\nMOVE 01 4?\r\n", 1, "ab"},
         // A text field ends with its line.
         {u"MOVE 01 \"a\"\r\nMOVE 01 \r\n41\r\n", 1, ""},
+        // Checksums over "123456789" (their check values), in the byte order of each.
+        {u"MOVE 01 \"123456789\"\r\nCRCM 01 02\r\n", 2, "\x37\x4B"},
+        {u"MOVE 01 \"123456789\"\r\nCRCC 01 02\r\n", 2, "\x29\xB1"},
+        {u"MOVE 01 \"123456789\"\r\nCR32 01 02\r\n", 2, "\x26\x39\xF4\xCB"},
+        {u"MOVE 01 \"123456789\"\r\nSUM8 01 02\r\n", 2, "\xDD"},
+        // A Modbus request's CRC into its own register; an empty register; no such register.
+        {u"MOVE 01 01030000000A\r\nCRCM 01 01\r\n", 1, "\xC5\xCD"},
+        {u"MCLR 01\r\nCRCM 01 02\r\n", 2, "\xFF\xFF"},
+        {u"MOVE 02 \"ab\"\r\nCR32 -1 02\r\nSUM8 02 -1\r\n", 2, "ab"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(trace(c.text));
@@ -165,6 +176,26 @@ TEST_F(MacroEngine, JumpsAndLabels) {
         EXPECT_EQ(run(), kMacroEnded);
         EXPECT_EQ(reg(9), c.reg9);
         EXPECT_EQ(f.messages, std::vector<int>{c.message});
+    }
+}
+
+TEST_F(MacroEngine, FailEndsTheRunWithItsText) {
+    const struct {
+        const char16_t* text;
+        std::vector<std::u16string> failures;
+        std::vector<int> messages;
+    } cases[] = {
+        {u"FAIL no answer\r\nPEND\r\n", {u"no answer"}, {}},
+        {u"FAIL\r\nPEND\r\n", {u""}, {}}, // a bare "FAIL" must not run on into "PEND"
+        {u"FAILED\r\nFAIL-x\r\nPEND\r\n", {}, {16}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(trace(c.text));
+        start(c.text);
+        EXPECT_EQ(run(), kMacroEnded);
+        EXPECT_FALSE(state->running);
+        EXPECT_EQ(f.failures, c.failures);
+        EXPECT_EQ(f.messages, c.messages);
     }
 }
 

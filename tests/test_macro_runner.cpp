@@ -138,6 +138,15 @@ TEST_F(MacroRunner, TheExamplesWorkAgainstAnEchoPeer) {
     }
 }
 
+TEST_F(MacroRunner, FailShowsItsTextAndEndsTheRun) {
+    Responder responder(open_tip_client(), echo);
+    macro_file(L"note\r\nFAIL unit 1 did not answer\r\nSEND 41\r\nPEND\r\n");
+    run(L"m.txt");
+    EXPECT_EQ(take_boxes(), std::vector<std::wstring>{L"Tarvik|unit 1 did not answer"});
+    EXPECT_FALSE(g_macro.running);
+    EXPECT_EQ(responder.received(), "");
+}
+
 TEST_F(MacroRunner, TheSixLineExampleAsksAgainWhileThePeerSaysOK) {
     Socket peer = open_tip_client();
     std::atomic<int> asked{0};

@@ -92,20 +92,23 @@ void save_log(HWND owner) {
     default_log_name(name);
     if (!choose_file(name, kChooseSaveLog, owner)) return;
 
-    FileHandle file(CreateFileW(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.ok()) {
-        text_message_box(13, owner, 0, kCaption);
-        return;
-    }
+    if (!write_log_file(name)) text_message_box(13, owner, 0, kCaption);
+}
+
+bool write_log_file(const wchar_t* path) {
+    FileHandle file(CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.ok()) return false;
     // Copy first, so the receive thread is held up only for the copy, not for the disk.
     std::unique_ptr<TrafficRecord[]> records(new (std::nothrow) TrafficRecord[kTrafficCapacity]);
-    if (!records) return;
+    if (!records) return false;
     int count = traffic_copy(0, kTrafficCapacity, records.get());
     uint8_t header[kLogHeaderBytes];
     format_log_header(count, header);
-    DWORD written = 0;
-    WriteFile(file.h, header, kLogHeaderBytes, &written, nullptr);
-    WriteFile(file.h, records.get(), static_cast<DWORD>(count) * sizeof(TrafficRecord), &written, nullptr);
+    // A full disk must not pass for a saved log.
+    DWORD bytes = static_cast<DWORD>(count) * sizeof(TrafficRecord);
+    DWORD written = 0, written_records = 0;
+    return WriteFile(file.h, header, kLogHeaderBytes, &written, nullptr) && written == kLogHeaderBytes &&
+           WriteFile(file.h, records.get(), bytes, &written_records, nullptr) && written_records == bytes;
 }
 
 void load_log(HWND owner) {

@@ -13,5 +13,8 @@ enum ChooseFileMode {
 // when a file was chosen; on cancel the buffer holds the proposed name.
 bool choose_file(wchar_t* name, int mode, HWND owner);
 void save_log(HWND owner);
+// Writes the whole buffer to `path` (replacing it), without asking; false when the file
+// cannot be created. An empty buffer gives a file of the header alone.
+bool write_log_file(const wchar_t* path);
 void load_log(HWND owner);
 void ensure_scratch_file(HWND owner);
