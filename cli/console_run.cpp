@@ -10,7 +10,6 @@
 #include "cli/packet_lines.h"
 #include "comm/capture.h"
 #include "comm/connection.h"
-#include "comm/peers.h"
 #include "comm/traffic_buffer.h"
 #include "send/macro_dialog.h"
 #include "view/log_files.h"
