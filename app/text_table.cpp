@@ -16,6 +16,10 @@ const wchar_t* const kSuffix[kLanguages] = {L"comt-j", L"comt-e", L"comt-k", L"c
 void load_text_table() {
     wchar_t path[kPathChars];
     if (!start_dir_path(L"Tarvik_char2.ini", path, kPathChars)) path[0] = 0;
+    load_text_table_from(path);
+}
+
+void load_text_table_from(const wchar_t* path) {
     for (int n = 0; n < kTextEntries; ++n) {
         for (int lang = 0; lang < kLanguages; ++lang) {
             wchar_t key[32];

@@ -9,6 +9,8 @@ constexpr int kTextChars = 64; // 63 characters and the terminator
 constexpr int kLanguages = 4;
 
 void load_text_table();
+// The same from the file at `path` (an empty path leaves every entry empty).
+void load_text_table_from(const wchar_t* path);
 // Copies entry n in the current language into dest (at least kTextChars). An entry number
 // outside the table or a language code outside 0-3 gives an empty text.
 void text_table_lookup(int n, wchar_t* dest);

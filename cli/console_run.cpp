@@ -17,6 +17,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cwchar>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -299,6 +300,16 @@ int run_console(int argc, const wchar_t* const* argv) {
     take_start_directory();
     load_settings();
     load_text_table();
+    if (!*text_entry(16)) {
+        // Run from a folder of its own (a test script's), it takes the texts shipped beside it.
+        wchar_t path[MAX_PATH];
+        DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+        wchar_t* slash = n && n < MAX_PATH ? wcsrchr(path, L'\\') : nullptr;
+        if (slash && static_cast<size_t>(slash - path) + 18 < MAX_PATH) {
+            wcscpy(slash + 1, L"Tarvik_char2.ini");
+            if (GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES) load_text_table_from(path);
+        }
+    }
     apply_console_mode(run.options, g_settings);
 
     MacroHost host = console_host(run);

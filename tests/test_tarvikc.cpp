@@ -225,6 +225,13 @@ TEST_F(TarvikcTest, ExitStatusesAndTheFilesWrittenOnTheWay) {
     EXPECT_EQ(harness::read_file(dir_.file(L"refused.log")).size(), static_cast<size_t>(kLogHeaderBytes));
     EXPECT_EQ(log_packets(L"late.log"), std::vector<std::string>{});
     EXPECT_EQ(log_packets(L"failed.log"), std::vector<std::string>{});
+
+    // Run where no text table lies, the texts come from the one beside the program.
+    ASSERT_TRUE(DeleteFileW(dir_.file(L"Tarvik_char2.ini").c_str()));
+    write_macro({L"PEND"});
+    console::Result r = run(nowhere + L" --macro m.txt");
+    EXPECT_EQ(r.code, 0u) << r.out << r.err;
+    EXPECT_TRUE(contains(r.err, "Tarvik: The macro has finished.")) << r.err;
 }
 
 TEST_F(TarvikcTest, CtrlCClosesTheConnectionAndSavesTheFiles) {
