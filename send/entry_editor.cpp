@@ -214,6 +214,21 @@ void entry_set_mode(int instance, bool hex) {
     text_message_box(hex ? traits.hex_message : traits.asc_message, ed.dialog, 0, text_entry(traits.mode_caption));
 }
 
+bool entry_command(int instance, int id, int clear_id, int backspace_id) {
+    if (id == clear_id) {
+        entry_clear(instance);
+    } else if (id == backspace_id) {
+        entry_backspace(instance);
+    } else if (id == IDC_ENTRY_SCROLL_LEFT || id == IDC_ENTRY_SCROLL_RIGHT) {
+        entry_scroll(instance, id == IDC_ENTRY_SCROLL_RIGHT);
+    } else if (id == IDC_ENTRY_ASC || id == IDC_ENTRY_HEX) {
+        entry_set_mode(instance, id == IDC_ENTRY_HEX);
+    } else {
+        return false;
+    }
+    return true;
+}
+
 void entry_take_focus(int instance, bool by_timer) {
     const EntryEditor& ed = g_editors[instance];
     if (by_timer && g_settings.auto_foucs_OFF == 1) return;
@@ -293,6 +308,34 @@ void draw_entry_grid(int instance, HDC dc, const int* list_row_tops, int list_ro
     if (shown > kGridColumns) shown = kGridColumns;
     for (int i = 0; i < shown; ++i) draw_cell(dc, i, kGridTop, ed.entry[ed.view_start + i]);
     ed.manual_scroll = 0;
+}
+
+void draw_entry_list(HDC dc, int heading_entry, const Entry* shown, const int* row_tops, int rows, int numbers_top) {
+    ScopedSelect font(dc, g_metrics.large_font);
+    const wchar_t* heading = text_entry(heading_entry);
+    draw_text_at(dc, 5, 130, heading, static_cast<int>(wcslen(heading)), kSlotText, -1);
+    for (int r = 0; r < rows; ++r) {
+        const Entry& e = shown[r];
+        if (e.length <= 0) continue;
+        const int n = e.length < kGridColumns ? e.length : kGridColumns;
+        SelectObject(dc, g_metrics.small_font);
+        draw_column_numbers(dc, 0, numbers_top + r * g_metrics.half_band, n);
+        SelectObject(dc, g_metrics.large_font);
+        for (int i = 0; i < n; ++i) draw_cell(dc, i, row_tops[r], e.chars[i]);
+    }
+}
+
+int turned_page(int page, int step, int last_page) {
+    page += step;
+    return page < 0 ? 0 : page > last_page ? last_page : page;
+}
+
+void label_page_rows(HWND dialog, int first_id, int page, int rows) {
+    for (int r = 0; r < rows; ++r) {
+        wchar_t label[8];
+        swprintf(label, 8, L"%02d", page + r + 1);
+        SetDlgItemTextW(dialog, first_id + r, label);
+    }
 }
 
 CellTexts cell_texts(wchar_t c) {

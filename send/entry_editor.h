@@ -50,6 +50,10 @@ void entry_backspace(int instance);
 void entry_scroll(int instance, bool right);
 // Sets ASC or HEX (dropping a held digit) and tells the user in an information box.
 void entry_set_mode(int instance, bool hex);
+// The editor's buttons in the carrying dialog (its own clear and backspace ids, the shared
+// scroll and ASC/HEX ids): carries out `id` and returns true, or returns false for any other
+// id. The dialog repaints itself after a true.
+bool entry_command(int instance, int id, int clear_id, int backspace_id);
 // Gives the keyboard focus to the capture field: after every paint, and on the carrying
 // dialog's focus timer unless auto_foucs_OFF is set (`by_timer`).
 void entry_take_focus(int instance, bool by_timer);
@@ -58,6 +62,13 @@ void entry_take_focus(int instance, bool by_timer);
 // `list_row_tops` are the tops of the carrying dialog's own list rows, whose empty cells are
 // drawn in the same passes as the grid's.
 void draw_entry_grid(int instance, HDC dc, const int* list_row_tops = nullptr, int list_rows = 0);
+// The carrying dialog's list under the grid: its heading at (5, 130), then the entries shown
+// in its rows (`shown`, one per row), each with its column numbers above it.
+void draw_entry_list(HDC dc, int heading_entry, const Entry* shown, const int* row_tops, int rows, int numbers_top);
+// The first place of a list page after turning by `step`, kept within 0..last_page.
+int turned_page(int page, int step, int last_page);
+// Labels the row buttons first_id, first_id + 1, ... "%02d" with their places' numbers.
+void label_page_rows(HWND dialog, int first_id, int page, int rows);
 // Empty cells of every row whose top is given: all text rows, then all value rows.
 void draw_cell_rows(HDC dc, const int* row_tops, int rows);
 // One character in grid column `column` of the row at `top`: its text centred (one wide,

@@ -101,32 +101,14 @@ void paint(HWND dialog) {
     int tops[kHistoryRows];
     for (int r = 0; r < kHistoryRows; ++r) tops[r] = history_row_top(r);
     draw_entry_grid(kInputEditor, dc, tops, kHistoryRows);
-    {
-        ScopedSelect font(dc, g_metrics.large_font);
-        const wchar_t* label = text_entry(61);
-        draw_text_at(dc, 5, 130, label, static_cast<int>(wcslen(label)), kSlotText, -1);
-        for (int r = 0; r < kHistoryRows; ++r) {
-            const Entry& e = g_history.places[g_input_send.page + r];
-            if (e.length <= 0) continue;
-            const int n = e.length < kGridColumns ? e.length : kGridColumns;
-            SelectObject(dc, g_metrics.small_font);
-            draw_column_numbers(dc, 0, kHistoryNumbersTop + r * g_metrics.half_band, n);
-            SelectObject(dc, g_metrics.large_font);
-            for (int i = 0; i < n; ++i) draw_cell(dc, i, tops[r], e.chars[i]);
-        }
-    }
+    draw_entry_list(dc, 61, &g_history.places[g_input_send.page], tops, kHistoryRows, kHistoryNumbersTop);
     EndPaint(dialog, &ps);
     entry_take_focus(kInputEditor, false);
 }
 
 void turn_page(HWND dialog, int step) {
-    int page = g_input_send.page + step;
-    g_input_send.page = page < 0 ? 0 : page > kLastPage ? kLastPage : page;
-    for (int r = 0; r < kHistoryRows; ++r) {
-        wchar_t label[8];
-        swprintf(label, 8, L"%02d", g_input_send.page + r + 1);
-        SetDlgItemTextW(dialog, IDC_IS_DELETE_ROW0 + r, label);
-    }
+    g_input_send.page = turned_page(g_input_send.page, step, kLastPage);
+    label_page_rows(dialog, IDC_IS_DELETE_ROW0, g_input_send.page, kHistoryRows);
 }
 
 void toggle_short_form(HWND dialog) {
@@ -167,6 +149,10 @@ bool on_command(HWND dialog, int id) {
         repaint(dialog);
         return true;
     }
+    if (entry_command(kInputEditor, id, IDC_IS_CLEAR, IDC_IS_BACKSPACE)) {
+        repaint(dialog);
+        return true;
+    }
     if (id >= IDC_IS_DELETE_ROW0 && id < IDC_IS_DELETE_ROW0 + kHistoryRows) {
         if (text_message_box(36, dialog, 1, L"Tarvik") == IDYES)
             delete_history_place(g_input_send.page + id - IDC_IS_DELETE_ROW0);
@@ -196,24 +182,6 @@ bool on_command(HWND dialog, int id) {
         return true;
     case IDC_IS_SAVE_HISTORY:
         save_history(dialog);
-        return true;
-    case IDC_IS_CLEAR:
-        entry_clear(kInputEditor);
-        repaint(dialog);
-        return true;
-    case IDC_IS_BACKSPACE:
-        entry_backspace(kInputEditor);
-        repaint(dialog);
-        return true;
-    case IDC_ENTRY_SCROLL_LEFT:
-    case IDC_ENTRY_SCROLL_RIGHT:
-        entry_scroll(kInputEditor, id == IDC_ENTRY_SCROLL_RIGHT);
-        repaint(dialog);
-        return true;
-    case IDC_ENTRY_ASC:
-    case IDC_ENTRY_HEX:
-        entry_set_mode(kInputEditor, id == IDC_ENTRY_HEX);
-        repaint(dialog);
         return true;
     case IDC_IS_CLOSE:
         end_dialog(dialog, IDC_IS_CLOSE);

@@ -128,33 +128,23 @@ void paint(HWND dialog) {
     int tops[kRows];
     for (int r = 0; r < kRows; ++r) tops[r] = row_top(r);
     draw_entry_grid(kPresetEditor, dc, tops, kRows);
-    {
-        ScopedSelect font(dc, g_metrics.large_font);
-        const wchar_t* label = text_entry(71);
-        draw_text_at(dc, 5, 130, label, static_cast<int>(wcslen(label)), kSlotText, -1);
-        for (int r = 0; r < kRows; ++r) {
-            const Entry& e = g_edit_list.places[g_preset_edit.page + r];
-            if (e.length <= 0) continue;
-            const int n = e.length < kGridColumns ? e.length : kGridColumns;
-            SelectObject(dc, g_metrics.small_font);
-            draw_column_numbers(dc, 0, kNumbersTop + r * g_metrics.half_band, n);
-            SelectObject(dc, g_metrics.large_font);
-            for (int i = 0; i < n; ++i) draw_cell(dc, i, tops[r], e.chars[i]);
-        }
-    }
+    draw_entry_list(dc, 71, &g_edit_list.places[g_preset_edit.page], tops, kRows, kNumbersTop);
     EndPaint(dialog, &ps);
     entry_take_focus(kPresetEditor, false);
 }
 
 void turn_page(HWND dialog, int step) {
-    const int page = g_preset_edit.page + step;
-    g_preset_edit.page = page < 0 ? 0 : page > kLastPage ? kLastPage : page;
+    g_preset_edit.page = turned_page(g_preset_edit.page, step, kLastPage);
     label_rows(dialog);
 }
 
 bool on_command(HWND dialog, int id) {
     if (id >= IDC_PE_ROW0 && id < IDC_PE_ROW0 + kRows) {
         select_row(dialog, id - IDC_PE_ROW0);
+        return true;
+    }
+    if (entry_command(kPresetEditor, id, IDC_PE_CLEAR, IDC_PE_BACKSPACE)) {
+        repaint(dialog);
         return true;
     }
     switch (id) {
@@ -183,24 +173,6 @@ bool on_command(HWND dialog, int id) {
     case IDC_PE_PAGE_BACK:
     case IDC_PE_PAGE_FORWARD:
         turn_page(dialog, id == IDC_PE_PAGE_BACK ? -kRows : kRows);
-        repaint(dialog);
-        return true;
-    case IDC_PE_CLEAR:
-        entry_clear(kPresetEditor);
-        repaint(dialog);
-        return true;
-    case IDC_PE_BACKSPACE:
-        entry_backspace(kPresetEditor);
-        repaint(dialog);
-        return true;
-    case IDC_ENTRY_SCROLL_LEFT:
-    case IDC_ENTRY_SCROLL_RIGHT:
-        entry_scroll(kPresetEditor, id == IDC_ENTRY_SCROLL_RIGHT);
-        repaint(dialog);
-        return true;
-    case IDC_ENTRY_ASC:
-    case IDC_ENTRY_HEX:
-        entry_set_mode(kPresetEditor, id == IDC_ENTRY_HEX);
         repaint(dialog);
         return true;
     case IDC_PE_CLOSE:

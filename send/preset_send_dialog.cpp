@@ -96,13 +96,8 @@ void paint(HWND dialog) {
 }
 
 void turn_page(HWND dialog, int step) {
-    int page = g_preset_send.page + step;
-    g_preset_send.page = page < 0 ? 0 : page > kLastPage ? kLastPage : page;
-    for (int r = 0; r < kRows; ++r) {
-        wchar_t label[8];
-        swprintf(label, 8, L"%02d", g_preset_send.page + r + 1);
-        SetDlgItemTextW(dialog, IDC_PS_ROW_NUMBER0 + r, label);
-    }
+    g_preset_send.page = turned_page(g_preset_send.page, step, kLastPage);
+    label_page_rows(dialog, IDC_PS_ROW_NUMBER0, g_preset_send.page, kRows);
 }
 
 void toggle_narrow_form(HWND dialog) {
