@@ -36,12 +36,8 @@ void fit_horizontal_extent(HWND dialog) {
 // address: an adapter without one (no address, or IPv6 such as ::1) would otherwise leave
 // a mix of zeros and the old numbers.
 void pick_adapter(HWND dialog) {
-    wchar_t entry[kAdapterEntryChars];
-    if (!selected_list_entry(dialog, entry)) return;
-    int octets[4] = {};
-    if (!entry_holds_ipv4(entry) || adapter_pick_octets(entry, octets) < 4) return;
-    int* targets[4] = {&g_settings.aip_no1, &g_settings.aip_no2, &g_settings.aip_no3, &g_settings.aip_no4};
-    for (int i = 0; i < 4; ++i) *targets[i] = octets[i];
+    int* const targets[4] = {&g_settings.aip_no1, &g_settings.aip_no2, &g_settings.aip_no3, &g_settings.aip_no4};
+    pick_selected_address(dialog, adapter_pick_octets, targets);
 }
 
 INT_PTR CALLBACK adapter_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {

@@ -5,6 +5,7 @@
 #include "netcfg/adapter_query.h"
 
 #include "app/seams.h"
+#include "netcfg/address_pick.h"
 #include "app/text_table.h"
 #include "res/resource.h"
 
@@ -118,4 +119,12 @@ bool selected_list_entry(HWND dialog, wchar_t (&out)[kAdapterEntryChars]) {
     LRESULT length = SendMessageW(list, LB_GETTEXTLEN, index, 0);
     if (length == LB_ERR || length >= kAdapterEntryChars) return false;
     return SendMessageW(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(out)) != LB_ERR;
+}
+
+void pick_selected_address(HWND dialog, int (*pick)(const wchar_t*, int (&)[4]), int* const (&targets)[4]) {
+    wchar_t entry[kAdapterEntryChars];
+    if (!selected_list_entry(dialog, entry)) return;
+    int octets[4] = {};
+    if (!entry_holds_ipv4(entry) || pick(entry, octets) < 4) return;
+    for (int i = 0; i < 4; ++i) *targets[i] = octets[i];
 }

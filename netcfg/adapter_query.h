@@ -24,3 +24,7 @@ bool adapter_query(HWND dialog, AdapterForm form);
 // The text of the selected entry of list box 1231 into out; false (and out empty) when
 // nothing is selected or the entry does not fit.
 bool selected_list_entry(HWND dialog, wchar_t (&out)[kAdapterEntryChars]);
+
+// The selected entry's address into the four numbers `targets`, only when the entry holds a
+// whole IPv4 address and `pick` reads all four of its numbers; otherwise nothing changes.
+void pick_selected_address(HWND dialog, int (*pick)(const wchar_t*, int (&)[4]), int* const (&targets)[4]);

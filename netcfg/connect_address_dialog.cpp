@@ -100,12 +100,8 @@ void on_wait_tick(HWND dialog) {
 // The chosen entry into the peer address, only when it holds a whole IPv4 address: a
 // number of four digits or more (log.txt may give one) would leave half an address.
 void pick_address(HWND dialog) {
-    wchar_t entry[kAdapterEntryChars];
-    if (!selected_list_entry(dialog, entry)) return;
-    int octets[4] = {};
-    if (!entry_holds_ipv4(entry) || connect_pick_octets(entry, octets) < 4) return;
-    int* targets[4] = {&g_settings.ip_no1, &g_settings.ip_no2, &g_settings.ip_no3, &g_settings.ip_no4};
-    for (int i = 0; i < 4; ++i) *targets[i] = octets[i];
+    int* const targets[4] = {&g_settings.ip_no1, &g_settings.ip_no2, &g_settings.ip_no3, &g_settings.ip_no4};
+    pick_selected_address(dialog, connect_pick_octets, targets);
 }
 
 INT_PTR CALLBACK connect_address_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
