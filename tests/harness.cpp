@@ -2,6 +2,7 @@
 
 #include "app/main_window.h"
 #include "app/seams.h"
+#include "app/settings.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -282,6 +283,14 @@ std::wstring source_file(const std::string& relative) {
     std::wstring path = unix_path[0] == '/' ? L"Z:" : L"";
     for (char c : unix_path) path += c == '/' ? L'\\' : static_cast<wchar_t>(c);
     return path;
+}
+
+HWND start_with_main_window(const TempStartDir& dir) {
+    install_seams();
+    write_file(dir.file(L"Tarvik_char2.ini"), read_file(source_file("data/Tarvik_char2.ini")));
+    HWND window = create_main_window();
+    g_settings.moji_type = 1;
+    return window;
 }
 
 HWND create_main_window() {

@@ -76,6 +76,9 @@ std::wstring source_file(const std::string& relative);
 
 // The real main window, created in the current directory and destroyed again.
 HWND create_main_window();
+// The usual start of a dialog test: recording seams, the shipped text table in `dir`, the
+// English texts, and the real main window (nullptr if it could not be made).
+HWND start_with_main_window(const TempStartDir& dir);
 void destroy_main_window(HWND window);
 // Dispatches pending messages of this thread (timers that are due included).
 void pump_messages(int rounds = 4);

@@ -27,12 +27,8 @@ using adapters::list_texts;
 class AdapterList : public ::testing::Test {
 protected:
     void SetUp() override {
-        harness::install_seams();
-        harness::write_file(dir.file(L"Tarvik_char2.ini"),
-                            harness::read_file(harness::source_file("data/Tarvik_char2.ini")));
-        window = harness::create_main_window();
+        window = harness::start_with_main_window(dir);
         ASSERT_NE(window, nullptr);
-        g_settings.moji_type = 1;
         host = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 300, 200, nullptr, nullptr, nullptr, nullptr);
         CreateWindowExW(0, L"LISTBOX", L"", WS_CHILD, 0, 0, 300, 200, host,
                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_LIST_BOX)), nullptr, nullptr);

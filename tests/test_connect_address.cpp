@@ -70,12 +70,8 @@ TEST(NeighbourLog, LinesThatGiveAnAddress) {
 class ConnectAddress : public ::testing::Test {
 protected:
     void SetUp() override {
-        harness::install_seams();
-        harness::write_file(dir.file(L"Tarvik_char2.ini"),
-                            harness::read_file(harness::source_file("data/Tarvik_char2.ini")));
-        window = harness::create_main_window();
+        window = harness::start_with_main_window(dir);
         ASSERT_NE(window, nullptr);
-        g_settings.moji_type = 1;
         g_settings.ip_no1 = 1, g_settings.ip_no2 = 2, g_settings.ip_no3 = 3, g_settings.ip_no4 = 4;
         g_settings.port_no = 5000;
     }

@@ -34,12 +34,8 @@ bool checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST
 class ConnectionSettings : public ::testing::Test {
 protected:
     void SetUp() override {
-        harness::install_seams();
-        harness::write_file(dir.file(L"Tarvik_char2.ini"),
-                            harness::read_file(harness::source_file("data/Tarvik_char2.ini")));
-        window = harness::create_main_window();
+        window = harness::start_with_main_window(dir);
         ASSERT_NE(window, nullptr);
-        g_settings.moji_type = 1;
     }
     void TearDown() override {
         harness::destroy_main_window(window);

@@ -127,12 +127,8 @@ TEST(IpBatch, ScanReadsTheAddressOfFixedFilesOnly) {
 class IpAddress : public ::testing::Test {
 protected:
     void SetUp() override {
-        harness::install_seams();
-        harness::write_file(dir.file(L"Tarvik_char2.ini"),
-                            harness::read_file(harness::source_file("data/Tarvik_char2.ini")));
-        window = harness::create_main_window();
+        window = harness::start_with_main_window(dir);
         ASSERT_NE(window, nullptr);
-        g_settings.moji_type = 1;
         g_settings.pw_mode = 0;
         g_settings.aip_no1 = 1, g_settings.aip_no2 = 2, g_settings.aip_no3 = 3, g_settings.aip_no4 = 4;
     }
