@@ -162,7 +162,8 @@ int export_packets(PcapngWriter* writer, const TrafficRecord* records, int count
             event = records[group].kind == kFromAddress ? kEventReceived : 0;
         }
         if (fact) {
-            emit(w, fact->facts, w.payload, length, nullptr);
+            // What is left of a packet whose start the slide dropped must not pass for all of it.
+            emit(w, fact->facts, w.payload, length, fact->facts.flags & kCutBySlide ? kCutComment : nullptr);
             w.time = fact->facts.time_us;
         } else if (event) {
             PacketFacts f = rebuilt_facts(w, group, event);

@@ -30,6 +30,9 @@ inline constexpr uint16_t kRebuiltFirstPort = 49152; // TCP server clients, one 
 int export_packets(PcapngWriter* writer, const TrafficRecord* records, int count, const TrafficFact* facts,
                    int fact_count, const RebuildBasis& basis);
 
+// The comment of a packet whose start the buffer's slide dropped: only its end is in the file.
+inline constexpr char kCutComment[] = "start dropped by the buffer's slide: only the end of this packet is kept";
+
 // The section comment of a file whose packets were (partly) rebuilt.
 inline constexpr char kRebuiltComment[] =
     "Rebuilt from a Tarvik log: times from the gap digits (0.1 s steps), addresses from the address records "

@@ -42,6 +42,7 @@ enum PacketEvent : uint8_t {
 enum PacketFlags : uint8_t {
     kLocalIsClient = 1, // TCP: Tarvik opened the connection (sends the SYN)
     kLocalCloses = 2,   // TCP close: Tarvik ended it (sends the first FIN)
+    kCutBySlide = 4,    // the buffer's slide dropped the start of this packet; the rest is kept
 };
 
 // What is known about one packet beside its bytes.

@@ -41,7 +41,10 @@ void slide_facts_locked() {
         std::memmove(t.facts, t.facts + first, static_cast<size_t>(t.fact_count) * sizeof(TrafficFact));
     for (int i = 0; i < t.fact_count; ++i) {
         TrafficFact& f = t.facts[i];
-        if (f.record < kSlideRecords) f.span -= kSlideRecords - f.record;
+        if (f.record < kSlideRecords) {
+            f.span -= kSlideRecords - f.record;
+            f.facts.flags |= kCutBySlide;
+        }
         f.record = std::max(0, f.record - kSlideRecords);
     }
 }

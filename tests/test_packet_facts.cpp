@@ -2,11 +2,13 @@
 // its ends, following the records through slides, resets and loaded logs, and handed to
 // the capture hook in record order.
 #include "app/tick.h"
+#include "comm/packet_export.h"
 #include "comm/traffic_buffer.h"
 #include "harness.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -94,11 +96,31 @@ TEST_F(PacketFactsTest, FactsFollowTheSlide) {
     // The cut packet keeps its fact for what is left of it, at the start of the block.
     EXPECT_EQ(g_traffic.facts[0].record, 0);
     EXPECT_EQ(g_traffic.facts[0].span, (dropped + 1) * 1003 - kSlideRecords);
+    EXPECT_TRUE(g_traffic.facts[0].facts.flags & kCutBySlide);
+    EXPECT_FALSE(g_traffic.facts[1].facts.flags & kCutBySlide);
     for (int i = 1; i < g_traffic.fact_count; ++i)
         EXPECT_EQ(g_traffic.facts[i].record, g_traffic.facts[i - 1].record + g_traffic.facts[i - 1].span);
     const TrafficFact& last = g_traffic.facts[g_traffic.fact_count - 1];
     EXPECT_EQ(last.record + last.span, s.write_index);
     EXPECT_EQ(g_traffic.records[last.record].kind, kReceivedByte);
+
+    // The export says so on that packet alone, rather than pass the tail off as all of it.
+    std::vector<uint8_t> file;
+    uint8_t buffer[4096];
+    auto append = [](void* out, const uint8_t* bytes, size_t n) {
+        auto* v = static_cast<std::vector<uint8_t>*>(out);
+        v->insert(v->end(), bytes, bytes + n);
+        return true;
+    };
+    PcapngSink sink{buffer, sizeof buffer, 0, append, &file, false};
+    PcapngWriter writer;
+    pcapng_begin(writer, sink, kTarvikApplication, nullptr);
+    export_packets(&writer, g_traffic.records, s.write_index, g_traffic.facts, g_traffic.fact_count, RebuildBasis{});
+    ASSERT_TRUE(pcapng_flush(sink));
+    const std::string text(file.begin(), file.end()), cut(kCutComment);
+    const size_t at = text.find(cut);
+    EXPECT_NE(at, std::string::npos);
+    EXPECT_EQ(text.find(cut, at + 1), std::string::npos);
 }
 
 } // namespace
