@@ -19,5 +19,11 @@ const wchar_t* text_entry(int n);
 // Shows entry n: mode 0 an information box (returns 0), mode 1 a Yes/No question (returns
 // IDYES or IDNO), any other mode shows nothing and returns 0.
 int text_message_box(int n, HWND owner, int mode, const wchar_t* caption);
+// Entry n in an information box with an OK button.
+inline void text_info_box(int n, HWND owner, const wchar_t* caption) { text_message_box(n, owner, 0, caption); }
+// Entry n as a Yes/No question: true for Yes.
+inline bool text_question_box(int n, HWND owner, const wchar_t* caption) {
+    return text_message_box(n, owner, 1, caption) == IDYES;
+}
 // Sets the window text of a dialog control (or of the dialog itself, id 0) to entry n.
 void set_text_from_table(HWND dialog, int control_id, int n);

@@ -4,7 +4,7 @@
 #include "app/text_table.h"
 #include "look/colours.h"
 #include "res/resource.h"
-#include "send/scoped_select.h"
+#include "app/scoped_win.h"
 #include "view/view_metrics.h"
 
 #include <cwchar>

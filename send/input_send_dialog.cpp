@@ -10,7 +10,7 @@
 #include "res/resource.h"
 #include "send/entry_editor.h"
 #include "send/entry_files.h"
-#include "send/scoped_select.h"
+#include "app/scoped_win.h"
 #include "view/view_metrics.h"
 
 #include <cwchar>

@@ -8,7 +8,7 @@
 #include "send/entry_editor.h"
 #include "send/entry_files.h"
 #include "send/input_send_dialog.h"
-#include "send/scoped_select.h"
+#include "app/scoped_win.h"
 #include "view/view_metrics.h"
 
 #include <cwchar>
