@@ -7,6 +7,7 @@
 #include "app/seams.h"
 #include "app/settings.h"
 #include "app/status_bar.h"
+#include "app/text_ids.h"
 #include "app/text_table.h"
 #include "app/toolbar.h"
 #include "comm/capture.h"
@@ -30,36 +31,6 @@
 
 #include <cwchar>
 
-const CommandInfo kCommands[kCommandCount] = {
-    {IDM_SAVE_LOG, IDT_SAVE_LOG, 210},
-    {IDM_LOAD_LOG, IDT_LOAD_LOG, 211},
-    {IDM_EXPORT_PCAPNG, IDT_EXPORT_PCAPNG, 160},
-    {IDM_CAPTURE, IDT_CAPTURE, 161},
-    {IDM_EXIT, IDT_EXIT, 212},
-    {IDM_REPAINT, IDT_REPAINT, 220},
-    {IDM_CLEAR, IDT_CLEAR, 221},
-    {IDM_SCROLL_END, IDT_SCROLL_END, 222},
-    {IDM_SCROLL_START, IDT_SCROLL_START, 223},
-    {IDM_LAST_LINE, IDT_LAST_LINE, 224},
-    {IDM_FIRST_LINE, IDT_FIRST_LINE, 225},
-    {IDM_INPUT_SEND, IDT_INPUT_SEND, 230},
-    {IDM_PRESET_SEND, IDT_PRESET_SEND, 231},
-    {IDM_MACRO, IDT_MACRO, 232},
-    {IDM_PRESET_EDIT, IDT_PRESET_EDIT, 240},
-    {IDM_SCRATCH_TEXT, IDT_SCRATCH_TEXT, 241},
-    {IDM_EDIT_MACRO, IDT_EDIT_MACRO, 242},
-    {IDM_CONNECTION_SETTINGS, IDT_CONNECTION_SETTINGS, 250},
-    {IDM_OPEN, IDT_OPEN, 251},
-    {IDM_CLOSE, IDT_CLOSE, 252},
-    {IDM_HOST_NAME, IDT_HOST_NAME, 253},
-    {IDM_ENVIRONMENT, IDT_ENVIRONMENT, 260},
-    {IDM_DARK_MODE, IDT_DARK_MODE, 261},
-    {IDM_LANGUAGE, IDT_LANGUAGE, 262},
-    {IDM_COLOURS, IDT_COLOURS, 263},
-    {IDM_ABOUT, IDT_ABOUT, 270},
-    {IDM_MANUAL, IDT_MANUAL, 271},
-    {IDM_HOME_PAGE, IDT_HOME_PAGE, 272},
-};
 
 namespace {
 
@@ -78,7 +49,7 @@ void scroll(HWND window, bool toward_end) {
 }
 
 void clear_buffer(HWND window) {
-    if (text_message_box(5, window, 1, L"Tarvik") != IDYES) return;
+    if (!text_question_box(kTextClearBufferQuestion, window, L"Tarvik")) return;
     traffic_reset();
     reset_view();
     repaint_whole_window(window);
@@ -120,10 +91,7 @@ void connection_settings(HWND window) {
 }
 
 void open_connection(HWND window) {
-    if (udp_mode())
-        server_mode() ? open_udp_server(window) : open_udp_client(window);
-    else
-        server_mode() ? open_tip_server(window) : open_tip_client(window);
+    open_connection_of_mode(window);
     if (server_mode()) query_host();
     if (connection_is_open()) g_view.follow_end = 1;
     repaint_whole_window(window);
@@ -177,12 +145,94 @@ void language(HWND window) {
 void open_manual(HWND window) {
     if (shell_start(window, L"open", L"Tarvik_manual.pdf", nullptr, nullptr, SW_SHOWNORMAL) < 32) {
         wchar_t caption[kTextChars];
-        text_table_lookup(0, caption);
-        text_message_box(1, window, 0, caption);
+        text_table_lookup(kTextManualCaption, caption);
+        text_info_box(kTextManualMissing, window, caption);
     }
 }
 
+
+void scroll_toward_end_command(HWND window) { scroll(window, true); }
+
+void scroll_toward_start_command(HWND window) { scroll(window, false); }
+
+void go_to_last_line(HWND window) {
+    g_view.view_top = last_line_top(traffic_state().write_index, g_view.records_per_line);
+    InvalidateRect(window, nullptr, TRUE);
+}
+
+void go_to_first_line(HWND window) {
+    g_view.view_top = 0;
+    InvalidateRect(window, nullptr, TRUE);
+}
+
+void load_log_command(HWND window) {
+    load_log(window);
+    g_view.follow_end = 1;
+    repaint_whole_window(window);
+}
+
+void capture_command(HWND window) {
+    capture_toggle(window);
+    show_capture_state();
+}
+
+void exit_program(HWND window) { DestroyWindow(window); }
+
+// Each send tool runs once at a time under its own open guard.
+void input_send(HWND window) {
+    if (!g_app.input_send_open) run_input_send_dialog(window);
+}
+
+void preset_send(HWND window) {
+    if (!g_app.preset_send_open) run_preset_send_dialog(window);
+}
+
+void macro(HWND window) { run_macro_dialog(window); }
+
+void preset_edit(HWND window) {
+    if (!g_app.preset_edit_open) run_preset_edit_dialog(window);
+}
+
+void environment(HWND window) { run_environment_dialog(window); }
+
+void colours(HWND window) { run_colour_dialog(window); }
+
+void about(HWND window) { run_about_box(window); }
+
+void open_home_page(HWND window) { shell_start(window, L"open", kHomePage, nullptr, nullptr, SW_SHOWNORMAL); }
+
 } // namespace
+
+const CommandInfo kCommands[kCommandCount] = {
+    {IDM_SAVE_LOG, IDT_SAVE_LOG, kTextMenuSaveLog, save_log},
+    {IDM_LOAD_LOG, IDT_LOAD_LOG, kTextMenuLoadLog, load_log_command},
+    {IDM_EXPORT_PCAPNG, IDT_EXPORT_PCAPNG, kTextMenuExportPcapng, export_pcapng},
+    {IDM_CAPTURE, IDT_CAPTURE, kTextMenuCapture, capture_command},
+    {IDM_EXIT, IDT_EXIT, kTextMenuExit, exit_program},
+    {IDM_REPAINT, IDT_REPAINT, kTextMenuRepaint, repaint_whole_window},
+    {IDM_CLEAR, IDT_CLEAR, kTextMenuClear, clear_buffer},
+    {IDM_SCROLL_END, IDT_SCROLL_END, kTextMenuScrollEnd, scroll_toward_end_command},
+    {IDM_SCROLL_START, IDT_SCROLL_START, kTextMenuScrollStart, scroll_toward_start_command},
+    {IDM_LAST_LINE, IDT_LAST_LINE, kTextMenuLastLine, go_to_last_line},
+    {IDM_FIRST_LINE, IDT_FIRST_LINE, kTextMenuFirstLine, go_to_first_line},
+    {IDM_INPUT_SEND, IDT_INPUT_SEND, kTextMenuInputSend, input_send},
+    {IDM_PRESET_SEND, IDT_PRESET_SEND, kTextMenuPresetSend, preset_send},
+    {IDM_MACRO, IDT_MACRO, kTextMenuMacro, macro},
+    {IDM_PRESET_EDIT, IDT_PRESET_EDIT, kTextMenuPresetEdit, preset_edit},
+    {IDM_SCRATCH_TEXT, IDT_SCRATCH_TEXT, kTextMenuScratchText, open_scratch_text},
+    {IDM_EDIT_MACRO, IDT_EDIT_MACRO, kTextMenuEditMacro, edit_macro_file},
+    {IDM_CONNECTION_SETTINGS, IDT_CONNECTION_SETTINGS, kTextMenuConnectionSettings, connection_settings},
+    {IDM_OPEN, IDT_OPEN, kTextMenuOpen, open_connection},
+    {IDM_CLOSE, IDT_CLOSE, kTextMenuClose, close_connection_command},
+    {IDM_HOST_NAME, IDT_HOST_NAME, kTextMenuHostName, show_host_name},
+    {IDM_ENVIRONMENT, IDT_ENVIRONMENT, kTextMenuEnvironment, environment},
+    {IDM_DARK_MODE, IDT_DARK_MODE, kTextMenuDarkMode, dark_mode},
+    {IDM_LANGUAGE, IDT_LANGUAGE, kTextMenuLanguage, language},
+    {IDM_COLOURS, IDT_COLOURS, kTextMenuColours, colours},
+    {IDM_ABOUT, IDT_ABOUT, kTextMenuAbout, about},
+    {IDM_MANUAL, IDT_MANUAL, kTextMenuManual, open_manual},
+    {IDM_HOME_PAGE, IDT_HOME_PAGE, kTextMenuHomePage, open_home_page},
+};
 
 int menu_command_of(int id) {
     for (const CommandInfo& c : kCommands)
@@ -197,95 +247,10 @@ int tooltip_entry_of(int toolbar_id) {
 }
 
 bool run_command(HWND window, int id) {
-    switch (menu_command_of(id)) {
-    case IDM_SAVE_LOG:
-        save_log(window);
-        return true;
-    case IDM_LOAD_LOG:
-        load_log(window);
-        g_view.follow_end = 1;
-        repaint_whole_window(window);
-        return true;
-    case IDM_EXPORT_PCAPNG:
-        export_pcapng(window);
-        return true;
-    case IDM_CAPTURE:
-        capture_toggle(window);
-        show_capture_state();
-        return true;
-    case IDM_EXIT:
-        DestroyWindow(window);
-        return true;
-    case IDM_REPAINT:
-        repaint_whole_window(window);
-        return true;
-    case IDM_CLEAR:
-        clear_buffer(window);
-        return true;
-    case IDM_SCROLL_END:
-        scroll(window, true);
-        return true;
-    case IDM_SCROLL_START:
-        scroll(window, false);
-        return true;
-    case IDM_LAST_LINE:
-        g_view.view_top = last_line_top(traffic_state().write_index, g_view.records_per_line);
-        InvalidateRect(window, nullptr, TRUE);
-        return true;
-    case IDM_FIRST_LINE:
-        g_view.view_top = 0;
-        InvalidateRect(window, nullptr, TRUE);
-        return true;
-    case IDM_INPUT_SEND:
-        if (!g_app.input_send_open) run_input_send_dialog(window);
-        return true;
-    case IDM_MACRO:
-        if (!g_app.macro_open) run_macro_dialog(window);
-        return true;
-    case IDM_PRESET_SEND:
-        if (!g_app.preset_send_open) run_preset_send_dialog(window);
-        return true;
-    case IDM_PRESET_EDIT:
-        if (!g_app.preset_edit_open) run_preset_edit_dialog(window);
-        return true;
-    case IDM_SCRATCH_TEXT:
-        open_scratch_text(window);
-        return true;
-    case IDM_EDIT_MACRO:
-        edit_macro_file(window);
-        return true;
-    case IDM_CONNECTION_SETTINGS:
-        connection_settings(window);
-        return true;
-    case IDM_OPEN:
-        open_connection(window);
-        return true;
-    case IDM_CLOSE:
-        close_connection_command(window);
-        return true;
-    case IDM_HOST_NAME:
-        show_host_name(window);
-        return true;
-    case IDM_DARK_MODE:
-        dark_mode(window);
-        return true;
-    case IDM_LANGUAGE:
-        language(window);
-        return true;
-    case IDM_ENVIRONMENT:
-        run_environment_dialog(window);
-        return true;
-    case IDM_COLOURS:
-        run_colour_dialog(window);
-        return true;
-    case IDM_ABOUT:
-        run_about_box(window);
-        return true;
-    case IDM_MANUAL:
-        open_manual(window);
-        return true;
-    case IDM_HOME_PAGE:
-        shell_start(window, L"open", kHomePage, nullptr, nullptr, SW_SHOWNORMAL);
+    const int menu_id = menu_command_of(id);
+    for (const CommandInfo& c : kCommands) {
+        if (c.menu_id != menu_id) continue;
+        c.run(window);
         return true;
     }
     return false;

@@ -6,6 +6,7 @@ struct CommandInfo {
     int menu_id;
     int toolbar_id;
     int tooltip_entry; // text table entry of the toolbar button's tooltip (also the menu text)
+    void (*run)(HWND window);
 };
 
 constexpr int kCommandCount = 28;

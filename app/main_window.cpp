@@ -5,6 +5,7 @@
 #include "app/menu_bar.h"
 #include "app/settings.h"
 #include "app/status_bar.h"
+#include "app/text_ids.h"
 #include "app/text_table.h"
 #include "app/toolbar.h"
 #include "comm/capture.h"
@@ -37,7 +38,7 @@ bool run_creation_sequence(HWND window) {
     load_settings();
     load_text_table();
     if (!traffic_allocate()) {
-        text_message_box(6, window, 0, L"CreateFile");
+        text_info_box(kTextBufferNoMemory, window, L"CreateFile");
         return false;
     }
     load_capture_settings();

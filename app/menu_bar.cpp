@@ -2,6 +2,8 @@
 
 #include "app/app_state.h"
 #include "app/main_commands.h"
+#include "app/scoped_win.h"
+#include "app/text_ids.h"
 #include "app/text_table.h"
 #include "app/toolbar.h"
 #include "comm/capture.h"
@@ -11,10 +13,10 @@ MenuBar g_menu_bar;
 
 namespace {
 
-// The bar's titles are entries 200-206; the items of popup p are entries 210 + 10 p onward,
-// in the order of the command table.
-constexpr int kFirstTitleEntry = 200;
-constexpr int kFirstItemEntry = 210;
+// The items of popup p are the entries from the first popup's first item + 10 p onward, in
+// the order of the command table.
+constexpr int kFirstTitleEntry = kTextMenuFirstTitle;
+constexpr int kFirstItemEntry = kTextMenuSaveLog;
 constexpr int kSeparatorAfterPopup = 1; // the view popup ends with a separator
 constexpr int kTile = 16;
 
@@ -25,34 +27,26 @@ const int kIdleOnly[] = {IDM_REPAINT,      IDM_SCROLL_END,          IDM_SCROLL_S
 // Available only with a connection: the three send tools and close.
 const int kConnectedOnly[] = {IDM_INPUT_SEND, IDM_PRESET_SEND, IDM_MACRO, IDM_CLOSE};
 
-// Commands added later take their texts from entries 160 on and sit in the File popup.
+// Commands whose texts come before the first item's entry sit in the File popup.
 int popup_of(const CommandInfo& command) {
     return command.tooltip_entry < kFirstItemEntry ? 0 : (command.tooltip_entry - kFirstItemEntry) / 10;
 }
 
 // Cuts the 26 tiles of the light strip into bitmaps that the window's display can draw.
 void cut_images(HWND window) {
-    HBITMAP strip = static_cast<HBITMAP>(LoadImageW(app_instance(), MAKEINTRESOURCEW(IDB_TOOLBAR_LIGHT),
-                                                    IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    ScopedGdiObject<HBITMAP> strip(static_cast<HBITMAP>(LoadImageW(
+        app_instance(), MAKEINTRESOURCEW(IDB_TOOLBAR_LIGHT), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
     if (!strip) return;
-    HDC screen = GetDC(window);
-    HDC from = CreateCompatibleDC(screen);
-    HDC to = CreateCompatibleDC(screen);
-    HGDIOBJ old_from = SelectObject(from, strip);
-    HGDIOBJ old_to = GetCurrentObject(to, OBJ_BITMAP);
+    ScopedGetDC screen(window);
+    ScopedMemoryDC from(screen), to(screen);
+    ScopedSelect strip_in(from, strip);
     for (int i = 0; i < kMenuImages; ++i) {
         HBITMAP tile = CreateCompatibleBitmap(screen, kTile, kTile);
         if (!tile) continue;
-        SelectObject(to, tile);
+        ScopedSelect tile_in(to, tile);
         BitBlt(to, 0, 0, kTile, kTile, from, kTile * i, 0, SRCCOPY);
-        SelectObject(to, old_to);
         g_menu_bar.images[i] = tile;
     }
-    SelectObject(from, old_from);
-    DeleteDC(to);
-    DeleteDC(from);
-    ReleaseDC(window, screen);
-    DeleteObject(strip);
 }
 
 void insert_text_item(HMENU menu, UINT position, UINT mask, MENUITEMINFOW* info, int entry) {

@@ -12,6 +12,11 @@ public:
     ScopedFile& operator=(const ScopedFile&) = delete;
     bool valid() const { return h_ != INVALID_HANDLE_VALUE && h_ != nullptr; }
     HANDLE get() const { return h_; }
+    // Closes what it holds and takes `h`.
+    void reset(HANDLE h) {
+        close();
+        h_ = h;
+    }
     // Closes now; false when the system's close failed (a write it had buffered is lost).
     bool close() {
         if (!valid()) return true;

@@ -75,8 +75,7 @@ uint64_t utc_now_us() {
     else
         GetSystemTimeAsFileTime(&ft);
     uint64_t ticks = static_cast<uint64_t>(ft.dwHighDateTime) << 32 | ft.dwLowDateTime;
-    constexpr uint64_t kUnixEpoch = 116444736000000000ull; // 1970-01-01 in 100 ns steps from 1601
-    return ticks < kUnixEpoch ? 0 : (ticks - kUnixEpoch) / 10;
+    return ticks < kFileTimeUnixEpoch ? 0 : (ticks - kFileTimeUnixEpoch) / 10;
 }
 
 int get_host_name(char* buffer, int size) { return g_seams.host_name(buffer, size); }

@@ -1,6 +1,7 @@
 #include "app/settings.h"
 
 #include "app/app_state.h"
+#include "app/file_io.h"
 
 #include <windows.h>
 #include <cwchar>
@@ -47,17 +48,6 @@ void write_int(const IntKey& key, const wchar_t* path) {
     wchar_t text[16];
     swprintf(text, 16, L"%d", g_settings.*key.field);
     WritePrivateProfileStringW(kSection, key.name, text, path);
-}
-
-// A new settings file starts as UTF-16LE with a byte-order mark, so that the profile
-// functions keep a macro file name in any script. An existing file keeps its encoding.
-void create_unicode_file_if_missing(const wchar_t* path) {
-    HANDLE h = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return;
-    const unsigned char bom[2] = {0xFF, 0xFE};
-    DWORD written = 0;
-    WriteFile(h, bom, sizeof bom, &written, nullptr);
-    CloseHandle(h);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "app/toolbar.h"
 
 #include "app/app_state.h"
+#include "app/scoped_win.h"
 #include "comm/capture.h"
 #include "look/dark_mode.h"
 #include "res/resource.h"
@@ -55,19 +56,19 @@ LRESULT CALLBACK toolbar_subclass(HWND toolbar, UINT message, WPARAM wparam, LPA
 // The strip's first pixel is its background; masking it out lets the toolbar's own
 // background (and its hot and pressed faces) show round every picture.
 HIMAGELIST load_strip(int bitmap_id) {
-    HBITMAP strip = static_cast<HBITMAP>(
-        LoadImageW(app_instance(), MAKEINTRESOURCEW(bitmap_id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    ScopedGdiObject<HBITMAP> strip(static_cast<HBITMAP>(
+        LoadImageW(app_instance(), MAKEINTRESOURCEW(bitmap_id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
     if (!strip) return nullptr;
     HIMAGELIST images = ImageList_Create(kImageSize, kImageSize, ILC_COLOR24 | ILC_MASK, kToolbarButtonCount, 0);
     if (images) {
-        HDC dc = CreateCompatibleDC(nullptr);
-        HGDIOBJ old = SelectObject(dc, strip);
-        COLORREF background = GetPixel(dc, 0, 0);
-        SelectObject(dc, old);
-        DeleteDC(dc);
+        COLORREF background;
+        {
+            ScopedMemoryDC dc(nullptr);
+            ScopedSelect strip_in(dc, strip);
+            background = GetPixel(dc, 0, 0);
+        }
         ImageList_AddMasked(images, strip, background);
     }
-    DeleteObject(strip);
     return images;
 }
 

@@ -1,8 +1,11 @@
 #include "cli/console_run.h"
 
 #include "app/app_state.h"
+#include "app/file_io.h"
+#include "app/scoped_win.h"
 #include "app/seams.h"
 #include "app/settings.h"
+#include "app/text_ids.h"
 #include "app/text_table.h"
 #include "app/tick.h"
 #include "cli/console_args.h"
@@ -11,7 +14,7 @@
 #include "comm/capture.h"
 #include "comm/connection.h"
 #include "comm/traffic_buffer.h"
-#include "send/macro_dialog.h"
+#include "send/macro_host.h"
 #include "view/log_files.h"
 
 #include <windows.h>
@@ -49,7 +52,7 @@ struct ConsoleRun {
 std::string time_text(uint64_t utc_us = 0) {
     SYSTEMTIME t;
     FILETIME utc, local;
-    const uint64_t ticks = utc_us * 10 + 116444736000000000ull; // 100 ns units since 1601
+    const uint64_t ticks = utc_us * 10 + kFileTimeUnixEpoch;
     utc.dwLowDateTime = static_cast<DWORD>(ticks);
     utc.dwHighDateTime = static_cast<DWORD>(ticks >> 32);
     if (!utc_us || !FileTimeToLocalFileTime(&utc, &local) || !FileTimeToSystemTime(&local, &t)) GetLocalTime(&t);
@@ -92,14 +95,14 @@ BOOL WINAPI on_console_event(DWORD type) {
 
 ConsoleRun* run_of(void* context) { return static_cast<ConsoleRun*>(context); }
 
-void host_message(void* context, int entry, const char* caption) {
+void host_message(void*, int entry, const char* caption) {
     std::wstring text = text_entry(entry);
     if (text.empty()) text = L"(text " + std::to_wstring(entry) + L")"; // no text table beside us
     std::wstring wide_caption(caption, caption + std::strlen(caption));
     show_message_box(nullptr, text.c_str(), wide_caption.c_str(), MB_OK);
-    // "PEND" shows entry 16; every other end (entry 15) is a macro that did not pass.
-    run_of(context)->end = entry == 16 ? MacroEnd::kPassed : MacroEnd::kFailed;
 }
+
+void host_ended(void* context, bool passed) { run_of(context)->end = passed ? MacroEnd::kPassed : MacroEnd::kFailed; }
 
 void host_show_step(void* context, const char16_t* step, const char16_t* line, int line_length) {
     if (run_of(context)->options.quiet) return;
@@ -112,26 +115,21 @@ void host_show_step(void* context, const char16_t* step, const char16_t* line, i
     out_line(std::wstring(now.begin(), now.end()) + L" " + text);
 }
 
-void host_refresh(void*) { traffic_refresh_gap(); }
-
-void host_fail(void* context, const char16_t* text, int length) {
+void host_fail(void*, const char16_t* text, int length) {
     std::wstring line;
     for (int i = 0; i < length; ++i) line += static_cast<wchar_t>(text[i]);
     show_message_box(nullptr, line.c_str(), L"Tarvik", MB_OK);
-    run_of(context)->end = MacroEnd::kFailed;
 }
 
 MacroState g_console_macro; // large: kept out of the stack
 
-// The dialog's real calls for sending, the received block, the clock and the settings;
-// messages, steps and the end of a run go to the console instead of a window.
+// The connection's real calls; messages, steps and the end of a run go to the console.
 MacroHost console_host(ConsoleRun& run) {
-    MacroHost host = macro_host(nullptr);
-    host.context = &run;
+    MacroHost host = connection_macro_host(&run);
     host.message = host_message;
     host.show_step = host_show_step;
-    host.refresh = host_refresh;
     host.fail = host_fail;
+    host.ended = host_ended;
     return host;
 }
 
@@ -193,26 +191,19 @@ void flush_capture(ConsoleRun& run) {
 
 // The macro file as it is, never created: a name that is not there is a mistake.
 bool read_macro_file(const std::wstring& name, std::vector<uint8_t>& bytes) {
-    HANDLE h = CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
+    ScopedFile file(CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) return false;
     bytes.resize(kMacroFileBytes);
-    DWORD total = 0, got = 0;
-    while (total < static_cast<DWORD>(kMacroFileBytes) &&
-           ReadFile(h, bytes.data() + total, kMacroFileBytes - total, &got, nullptr) && got > 0)
-        total += got;
-    CloseHandle(h);
-    bytes.resize(total);
+    bytes.resize(read_up_to(file.get(), bytes.data(), kMacroFileBytes));
     return true;
 }
 
 // An output file that cannot be made is found out before the connection opens.
 bool can_write(const std::wstring& name) {
     if (name.empty()) return true;
-    HANDLE h = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    CloseHandle(h);
-    return true;
+    ScopedFile file(CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file.valid();
 }
 
 // Returns false when a file asked for could not be written (the reason has been shown).
@@ -224,7 +215,7 @@ bool save_files(ConsoleRun& run) {
         capture_stop();
     }
     if (!run.options.log.empty() && !write_log_file(run.options.log.c_str())) {
-        show_message_box(nullptr, (std::wstring(text_entry(13)) + L" " + run.options.log).c_str(), L"CreateFile", MB_OK);
+        show_message_box(nullptr, (std::wstring(text_entry(kTextFileNotOpened)) + L" " + run.options.log).c_str(), L"CreateFile", MB_OK);
         ok = false;
     }
     return ok;
@@ -236,12 +227,6 @@ int usage_error(const std::wstring& reason) {
     err_line(L"tarvikc: " + reason);
     err_line(std::string(kConsoleUsage));
     return kExitUsage;
-}
-
-bool open_connection() {
-    bool udp = udp_mode(), server = server_mode();
-    if (udp) return server ? open_udp_server(nullptr) : open_udp_client(nullptr);
-    return server ? open_tip_server(nullptr) : open_tip_client(nullptr);
 }
 
 // Runs the macro until it ends, the time is up or the user interrupts.
@@ -300,7 +285,7 @@ int run_console(int argc, const wchar_t* const* argv) {
     take_start_directory();
     load_settings();
     load_text_table();
-    if (!*text_entry(16)) {
+    if (!*text_entry(kTextMacroFinished)) {
         // Run from a folder of its own (a test script's), it takes the texts shipped beside it.
         wchar_t path[MAX_PATH];
         DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
@@ -315,7 +300,7 @@ int run_console(int argc, const wchar_t* const* argv) {
     MacroHost host = console_host(run);
     std::vector<uint8_t> bytes;
     if (!read_macro_file(run.options.macro, bytes)) {
-        show_message_box(nullptr, (std::wstring(text_entry(34)) + L" " + run.options.macro).c_str(), L"FileError",
+        show_message_box(nullptr, (std::wstring(text_entry(kTextFileNotOpenedOrCreated)) + L" " + run.options.macro).c_str(), L"FileError",
                          MB_OK);
         return kExitUsage;
     }
@@ -325,7 +310,7 @@ int run_console(int argc, const wchar_t* const* argv) {
     run.records.reset(new (std::nothrow) TrafficRecord[kTrafficCapacity]);
     run.facts.reset(new (std::nothrow) TrafficFact[kFactCapacity]);
     if (!traffic_allocate() || !run.records || !run.facts) {
-        text_message_box(6, nullptr, 0, L"CreateFile");
+        text_info_box(kTextBufferNoMemory, nullptr, L"CreateFile");
         return kExitNoConnection;
     }
     traffic_reset();
@@ -340,6 +325,6 @@ int run_console(int argc, const wchar_t* const* argv) {
     // Started in a process group of its own, Ctrl+C would be ignored unless asked for.
     SetConsoleCtrlHandler(nullptr, FALSE);
     SetConsoleCtrlHandler(on_console_event, TRUE);
-    if (!open_connection()) return finish(run, kExitNoConnection);
+    if (!open_connection_of_mode(nullptr)) return finish(run, kExitNoConnection);
     return finish(run, play(run, g_console_macro, host));
 }

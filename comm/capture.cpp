@@ -1,7 +1,9 @@
 #include "comm/capture.h"
 
 #include "app/app_state.h"
+#include "app/scoped_win.h"
 #include "app/seams.h"
+#include "app/text_ids.h"
 #include "app/text_table.h"
 #include "comm/packet_export.h"
 #include "comm/pcapng.h"
@@ -9,9 +11,10 @@
 #include "view/log_format.h"
 
 #include <atomic>
-#include <cstdlib>
 #include <cwchar>
+#include <memory>
 #include <mutex>
+#include <new>
 
 CaptureSettings g_capture_settings;
 
@@ -19,16 +22,13 @@ namespace {
 
 constexpr wchar_t kSection[] = L"Capture";
 constexpr wchar_t kFileErrorCaption[] = L"File Error";
-constexpr int kCreateFailedEntry = 13;
-constexpr int kWriteFailedEntry = 164;
-constexpr int kChooseTitleEntry = 163;
 // Each buffer holds several ticks of a loopback flood (a 32-byte datagram takes 92 bytes).
 constexpr size_t kBufferBytes = 8u << 20;
 
 struct Capture {
-    HANDLE file = INVALID_HANDLE_VALUE;
+    ScopedFile file;
     wchar_t path[kPathChars] = {};
-    uint8_t* buffers[2] = {};
+    std::unique_ptr<uint8_t[]> buffers[2];
     PcapngSink sink{};       // guarded by the traffic buffer's lock, like the writer
     PcapngWriter writer{};
     std::mutex disk;         // one writer to the file at a time, in order
@@ -41,7 +41,7 @@ bool write_all(const uint8_t* bytes, size_t count) {
     while (count > 0) {
         DWORD chunk = count > (1u << 30) ? (1u << 30) : static_cast<DWORD>(count);
         DWORD written = 0;
-        if (!WriteFile(g_capture.file, bytes, chunk, &written, nullptr) || written == 0) return false;
+        if (!WriteFile(g_capture.file.get(), bytes, chunk, &written, nullptr) || written == 0) return false;
         bytes += written;
         count -= written;
     }
@@ -68,12 +68,8 @@ void path_in_folder(const wchar_t* folder, const wchar_t* name, wchar_t* out) {
 }
 
 void close_file() {
-    if (g_capture.file != INVALID_HANDLE_VALUE) CloseHandle(g_capture.file);
-    g_capture.file = INVALID_HANDLE_VALUE;
-    for (uint8_t*& b : g_capture.buffers) {
-        std::free(b);
-        b = nullptr;
-    }
+    g_capture.file.close();
+    for (auto& b : g_capture.buffers) b.reset();
     g_capture.running = false;
 }
 
@@ -102,27 +98,25 @@ void default_capture_name(wchar_t* name, size_t chars) {
 
 bool capture_start(HWND owner, const wchar_t* path) {
     capture_stop();
-    HANDLE file =
-        CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        text_message_box(kCreateFailedEntry, owner, 0, L"CreateFile");
+    g_capture.file.reset(
+        CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!g_capture.file.valid()) {
+        text_info_box(kTextFileNotOpened, owner, L"CreateFile");
         return false;
     }
-    g_capture.file = file;
     wcsncpy(g_capture.path, path, kPathChars - 1);
-    g_capture.buffers[0] = static_cast<uint8_t*>(std::malloc(kBufferBytes));
-    g_capture.buffers[1] = static_cast<uint8_t*>(std::malloc(kBufferBytes));
+    for (auto& b : g_capture.buffers) b.reset(new (std::nothrow) uint8_t[kBufferBytes]);
     if (!g_capture.buffers[0] || !g_capture.buffers[1]) {
         close_file();
-        text_message_box(kWriteFailedEntry, owner, 0, kFileErrorCaption);
+        text_info_box(kTextCaptureWriteFailed, owner, kFileErrorCaption);
         return false;
     }
     {
         std::lock_guard<std::mutex> guard(g_traffic.lock);
-        g_capture.sink = PcapngSink{g_capture.buffers[0], kBufferBytes, 0, spill_to_disk, nullptr, false};
+        g_capture.sink = PcapngSink{g_capture.buffers[0].get(), kBufferBytes, 0, spill_to_disk, nullptr, false};
         pcapng_begin(g_capture.writer, g_capture.sink, kTarvikApplication, nullptr);
-        g_traffic.packet_hook = on_packet;
     }
+    traffic_set_packet_hook(on_packet);
     g_capture.running = true;
     // The file starts with its headers on the disk, not a tick later.
     capture_flush(owner);
@@ -137,7 +131,7 @@ void capture_flush(HWND owner) {
         // The appenders go on into the other buffer while this one goes to the disk.
         const uint8_t* full = g_capture.sink.data;
         size_t count = g_capture.sink.used;
-        g_capture.sink.data = full == g_capture.buffers[0] ? g_capture.buffers[1] : g_capture.buffers[0];
+        g_capture.sink.data = (full == g_capture.buffers[0].get() ? g_capture.buffers[1] : g_capture.buffers[0]).get();
         g_capture.sink.used = 0;
         std::unique_lock<std::mutex> disk(g_capture.disk);
         traffic.unlock();
@@ -147,20 +141,20 @@ void capture_flush(HWND owner) {
         if (failed) g_capture.sink.failed = true;
     }
     if (!failed) return;
-    g_traffic.packet_hook = nullptr;
     traffic.unlock();
+    traffic_set_packet_hook(nullptr);
     close_file();
     g_capture_settings.capture_on = 0;
     save_capture_settings();
-    text_message_box(kWriteFailedEntry, owner, 0, kFileErrorCaption);
+    text_info_box(kTextCaptureWriteFailed, owner, kFileErrorCaption);
 }
 
 void capture_stop() {
     if (!g_capture.running) return;
+    traffic_set_packet_hook(nullptr);
     bool failed;
     {
         std::lock_guard<std::mutex> traffic(g_traffic.lock);
-        g_traffic.packet_hook = nullptr;
         failed = !pcapng_flush(g_capture.sink);
     }
     (void)failed; // a last write that fails has nobody left to tell but the file's length
@@ -193,11 +187,11 @@ void capture_toggle(HWND owner) {
     wchar_t name[64], file[kPathChars];
     default_capture_name(name, 64);
     path_in_folder(g_capture_settings.capture_dir, name, file);
-    if (!choose_path(owner, L"pcapng(*.pcapng)\0*.pcapng\0AllFile(*.*)\0*.*\0", text_entry(kChooseTitleEntry),
+    if (!choose_path(owner, L"pcapng(*.pcapng)\0*.pcapng\0AllFile(*.*)\0*.*\0", text_entry(kTextCaptureFileTitle),
                      OFN_EXTENSIONDIFFERENT, file, kPathChars, true))
         return;
     if (!force_extension(file, kPathChars, L".pcapng")) {
-        text_message_box(kCreateFailedEntry, owner, 0, L"CreateFile");
+        text_info_box(kTextFileNotOpened, owner, L"CreateFile");
         return;
     }
     if (!capture_start(owner, file)) return;

@@ -5,6 +5,11 @@
 // at most one tick and a flood loses nothing that the buffer's slide drops. A write
 // error stops the capture (the connection goes on) and is reported on the next tick.
 // The on/off choice and the folder live in "capture.ini", section "Capture".
+//
+// Locks: the traffic buffer's lock is always taken before the capture's disk lock, never
+// the other way round (the appending thread holds the traffic lock when a full buffer
+// spills to the disk; the flush takes the disk lock, then lets the traffic lock go while it
+// writes).
 #pragma once
 #include <windows.h>
 

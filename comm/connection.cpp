@@ -2,6 +2,7 @@
 
 #include "app/seams.h"
 #include "app/settings.h"
+#include "app/text_ids.h"
 #include "app/text_table.h"
 #include "comm/ansi_text.h"
 #include "comm/peers.h"
@@ -78,7 +79,7 @@ bool bind_socket(SOCKET s, bool server) {
 bool open_mode(HWND owner, bool udp, bool server) {
     g_conn.owner = owner;
     if (int entry = settings_range_entry(g_settings)) {
-        text_message_box(entry, owner, 0, text_entry(110));
+        text_info_box(entry, owner, text_entry(kTextConnectionSettingsCaption));
         return false;
     }
     if (!start_winsock()) return false;
@@ -139,7 +140,7 @@ bool thread_has_ended() {
 void close_client_slots() {
     std::lock_guard<std::mutex> guard(g_peers.lock);
     for (SOCKET& s : g_peers.slots) {
-        if (s != INVALID_SOCKET && s != 0) closesocket(s);
+        if (slot_in_use(s)) closesocket(s);
         s = INVALID_SOCKET;
     }
 }
@@ -159,10 +160,10 @@ int settings_range_entry(const Settings& st) {
     bool server = st.ip_mode != 0;
     bool own_address = st.bind_mode == 1;
     bool ports = server ? port_ok(st.aport_no) : port_ok(st.port_no) && (!own_address || port_ok(st.aport_no));
-    if (!ports) return 111;
+    if (!ports) return kTextPortOutOfRange;
     bool peer = server || octets_ok(st.ip_no1, st.ip_no2, st.ip_no3, st.ip_no4);
     bool local = !own_address || octets_ok(st.aip_no1, st.aip_no2, st.aip_no3, st.aip_no4);
-    return peer && local ? 0 : 112;
+    return peer && local ? 0 : kTextOctetOutOfRange;
 }
 
 sockaddr_in ipv4_address(int a, int b, int c, int d, int port) {
@@ -182,10 +183,17 @@ bool open_tip_server(HWND owner) { return open_mode(owner, false, true); }
 bool open_udp_client(HWND owner) { return open_mode(owner, true, false); }
 bool open_udp_server(HWND owner) { return open_mode(owner, true, true); }
 
+bool open_connection_of_mode(HWND owner) {
+    if (udp_mode()) return server_mode() ? open_udp_server(owner) : open_udp_client(owner);
+    return server_mode() ? open_tip_server(owner) : open_tip_client(owner);
+}
+
 void close_connection(HWND owner) {
     if (!g_conn.thread) return; // nothing was opened
     g_conn.owner = owner;
-    if (g_peers.peer_flag == kTipClientConnected && text_message_box(22, owner, 1, text_entry(21)) == IDNO) return;
+    if (g_peers.peer_flag == kTipClientConnected &&
+        !text_question_box(kTextClientStillConnected, owner, text_entry(kTextCloseConnectionCaption)))
+        return;
 
     bool tip_client = !g_conn.udp && !g_conn.server;
     g_conn.open = 0;

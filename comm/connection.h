@@ -34,13 +34,15 @@ bool open_tip_server(HWND owner);
 bool open_udp_client(HWND owner);
 bool open_udp_server(HWND owner);
 void close_connection(HWND owner);
+// Opens in the mode the settings name (one of the four above).
+bool open_connection_of_mode(HWND owner);
 
 // The Winsock version word that wsa_ver asks for: 1 gives 1.0, 2 gives 1.1, 4 gives 2.2,
 // anything else 2.0.
 uint16_t winsock_version(int wsa_ver);
 // The text table entry that refuses the settings for an opening in the mode they name:
-// 111 for a port outside 0-65535, 112 for an address octet outside 0-255; 0 when the
-// values that the mode uses are all in range.
+// kTextPortOutOfRange for a port outside 0-65535, kTextOctetOutOfRange for an address octet
+// outside 0-255; 0 when the values that the mode uses are all in range.
 int settings_range_entry(const Settings& settings);
 // An IPv4 socket address of the octets a.b.c.d (a is the first byte on the wire) and port.
 sockaddr_in ipv4_address(int a, int b, int c, int d, int port);

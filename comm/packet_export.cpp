@@ -90,9 +90,9 @@ PacketFacts rebuilt_facts(Walk& w, int group, uint8_t event) {
     const TrafficRecord* g = w.records + group;
     f.ends = w.basis.server_ends;
     for (int k = 0; k < kGroup; ++k) f.ends.peer[k] = g[k].aux;
-    const bool udp = g[0].kind == kFromAddress && g[0].value > 10;
+    const bool udp = g[0].kind == kFromAddress && address_code_base(g[0].value) == kCodeBaseUdp;
     f.ends.protocol = udp ? kProtocolUdp : kProtocolTcp;
-    const bool connects = g[0].kind == kClientEvent && g[0].value < 10;
+    const bool connects = g[0].kind == kClientEvent && address_code_base(g[0].value) == kCodeBaseConnect;
     f.ends.peer_port = udp ? w.basis.udp_peer_port : client_port(w, f.ends.peer, connects);
     return f;
 }
@@ -136,7 +136,8 @@ int export_packets(PcapngWriter* writer, const TrafficRecord* records, int count
         emit_events_before(w, start);
         const TrafficFact* fact = fact_at(w, start);
         if (group >= 0 && records[group].kind == kClientEvent) {
-            const uint8_t event = records[group].value < 10 ? kEventConnected : kEventClosed;
+            const uint8_t event =
+                address_code_base(records[group].value) == kCodeBaseConnect ? kEventConnected : kEventClosed;
             PacketFacts f = fact ? fact->facts : rebuilt_facts(w, group, event);
             if (!fact) ++w.rebuilt;
             emit(w, f, nullptr, 0, packet_comment(f));

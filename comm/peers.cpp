@@ -7,7 +7,7 @@ PeerState g_peers;
 int occupied_slots_locked() {
     int count = 0;
     for (SOCKET s : g_peers.slots)
-        if (s != INVALID_SOCKET && s != 0) ++count;
+        if (slot_in_use(s)) ++count;
     return count;
 }
 

@@ -40,7 +40,9 @@ struct PeerState {
 
 extern PeerState g_peers;
 
-// Server modes: slots holding a socket (neither INVALID_SOCKET nor 0); client modes: 0.
+// A client slot holds a connection: neither INVALID_SOCKET nor 0.
+inline bool slot_in_use(SOCKET s) { return s != INVALID_SOCKET && s != 0; }
+// Server modes: slots holding a socket (slot_in_use); client modes: 0.
 int connected_client_count();
 // The same count for a caller that holds g_peers.lock.
 int occupied_slots_locked();

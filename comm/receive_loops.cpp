@@ -74,7 +74,7 @@ void accept_client(SOCKET listening) {
     uint8_t octets[4];
     address_octets(from, octets);
     const PacketFacts about = packet_about(local, from, true, false);
-    traffic_put_address(kClientEvent, octets, 0, &about);
+    traffic_put_address(kClientEvent, octets, kCodeBaseConnect, &about);
     g_peers.peer_flag = kTipClientConnected;
 }
 
@@ -84,7 +84,7 @@ PacketFacts slot_about(int slot) {
 
 void drop_client(int slot, const uint8_t octets[4]) {
     const PacketFacts about = slot_about(slot);
-    traffic_put_address(kClientEvent, octets, 10, &about);
+    traffic_put_address(kClientEvent, octets, kCodeBaseClose, &about);
     SOCKET client = g_peers.slots[slot];
     if (shutdown(client, SD_RECEIVE) == SOCKET_ERROR) report_shutdown_error(kShutdownPeer);
     bool others;
@@ -109,7 +109,7 @@ void serve_client(int slot, ReceiveBuffer& buffer) {
     } else if (got > 0) {
         keep_last_received(buffer);
         const PacketFacts about = slot_about(slot);
-        traffic_record_packet(kFromAddress, octets, 0, kReceivedByte, buffer, got, &about);
+        traffic_record_packet(kFromAddress, octets, kCodeBaseTcp, kReceivedByte, buffer, got, &about);
     } else {
         // A broken connection stays in its slot until the connection is closed, but it is
         // not polled again: it would be readable for ever, keep this thread spinning and
@@ -194,7 +194,7 @@ DWORD WINAPI tip_server_loop(void* listening_socket) {
     }
     // The clients still connected are closed from our side with the connection.
     for (int i = 0; i < kClientSlots; ++i) {
-        if (g_peers.slots[i] == INVALID_SOCKET || g_peers.slots[i] == 0) continue;
+        if (!slot_in_use(g_peers.slots[i])) continue;
         PacketFacts about = slot_about(i);
         about.flags |= kLocalCloses;
         traffic_note_event(kEventClosed, about);
@@ -237,7 +237,7 @@ DWORD WINAPI udp_loop(void*) {
         }
         if (server) {
             g_peers.peer_flag = kUdpSenderHeard;
-            traffic_record_packet(kFromAddress, octets, 10, kReceivedByte, buffer, got, &about);
+            traffic_record_packet(kFromAddress, octets, kCodeBaseUdp, kReceivedByte, buffer, got, &about);
         } else {
             traffic_append(kReceivedByte, buffer, got, &about);
         }

@@ -85,7 +85,7 @@ int send_from_macro(int destination, const uint8_t* bytes, int length) {
     uint8_t octets[4];
     const PacketFacts about = send_about(destination);
     if (send_to_address(destination, octets))
-        traffic_record_packet(kToAddress, octets, 0, kSentByte, copy, length, &about);
+        traffic_record_packet(kToAddress, octets, kCodeBaseTcp, kSentByte, copy, length, &about);
     else
         traffic_append(kSentByte, copy, length, &about);
     return 0;

@@ -182,7 +182,7 @@ void traffic_put_address(int kind, const uint8_t octets[4], int code_base, const
     // Written (a slide may have made room first): the group is the last four records.
     if (about && kind == kClientEvent && g_traffic.discarded + g_traffic.write_index == before + kAddressRecords)
         add_fact_locked(g_traffic.write_index - kAddressRecords, kAddressRecords,
-                        code_base == 0 ? kEventConnected : kEventClosed, *about, nullptr, 0);
+                        code_base == kCodeBaseConnect ? kEventConnected : kEventClosed, *about, nullptr, 0);
 }
 
 void traffic_record_packet(int address_kind, const uint8_t octets[4], int code_base, int kind,

@@ -11,7 +11,6 @@
 inline constexpr int kTrafficCapacity = 131200;   // records in the block
 inline constexpr int kSlideThreshold = 0x1FF00;   // above this write index the oldest half goes
 inline constexpr int kSlideRecords = 65536;       // records discarded by one slide
-inline constexpr int kReportedCapacity = 131072;  // the size the status line shows
 
 enum RecordKind : uint8_t {
     kReceivedByte = 1,
@@ -23,6 +22,15 @@ enum RecordKind : uint8_t {
     kFromAddress = 7, // server modes: sender of the packet that follows
     kToAddress = 8,   // server modes: destination of the packet that follows
 };
+
+// The codes of an address group's four records are base+1..base+4; the base tells what the
+// group stands for.
+inline constexpr int kCodeBaseConnect = 0; // kind 6: a client connected
+inline constexpr int kCodeBaseClose = 10;  // kind 6: a client closed
+inline constexpr int kCodeBaseTcp = 0;     // kinds 7 and 8: a TCP peer
+inline constexpr int kCodeBaseUdp = 10;    // kind 7: a UDP sender
+// The base of a group from the code of one of its records.
+inline constexpr int address_code_base(uint8_t code) { return code > 10 ? 10 : 0; }
 
 struct TrafficRecord {
     uint8_t kind;
@@ -83,7 +91,7 @@ void traffic_free();
 void traffic_append(int kind, const uint8_t* bytes, int length, const PacketFacts* about = nullptr);
 void traffic_refresh_gap();
 // Four kind-6, -7 or -8 records of an address a.b.c.d (octets[0] = a), codes base+1..base+4.
-// A kind-6 group with `about` gets the fact of a TCP connect (code base 0) or close.
+// A kind-6 group with `about` gets the fact of a TCP connect (kCodeBaseConnect) or close.
 void traffic_put_address(int kind, const uint8_t octets[4], int code_base, const PacketFacts* about = nullptr);
 // An address group and the packet behind it in one step, so that no record of another
 // thread can fall between them. A zero-length packet (an empty datagram) records only

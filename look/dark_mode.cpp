@@ -1,6 +1,9 @@
 #include "look/dark_mode.h"
 
 #include "app/app_state.h"
+#include "app/file_io.h"
+#include "app/scoped_win.h"
+#include "app/text_ids.h"
 #include "app/text_table.h"
 #include "look/dark_mode_file.h"
 #include "look/dialog_theme.h"
@@ -19,11 +22,11 @@ INT_PTR CALLBACK dark_mode_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM
     if (dialog_theme_message(dialog, message, wparam, lparam, kStandardTheme, &themed)) return themed;
     switch (message) {
     case WM_INITDIALOG:
-        set_text_from_table(dialog, 0, 261);
-        set_text_from_table(dialog, IDC_DM_DARK, 180);
-        set_text_from_table(dialog, IDC_DM_NO_MENU_BAR, 181);
-        set_text_from_table(dialog, IDC_DM_WRITE, 182);
-        set_text_from_table(dialog, IDC_DM_CLOSE, 74);
+        set_text_from_table(dialog, 0, kTextMenuDarkMode);
+        set_text_from_table(dialog, IDC_DM_DARK, kTextDarkMode);
+        set_text_from_table(dialog, IDC_DM_NO_MENU_BAR, kTextNoMenuBar);
+        set_text_from_table(dialog, IDC_DM_WRITE, kTextSaveAndRestart);
+        set_text_from_table(dialog, IDC_DM_CLOSE, kTextCloseTool);
         CheckDlgButton(dialog, IDC_DM_DARK, g_dark_mode.dark ? BST_CHECKED : BST_UNCHECKED);
         CheckDlgButton(dialog, IDC_DM_NO_MENU_BAR, g_dark_mode.no_menu_bar ? BST_CHECKED : BST_UNCHECKED);
         apply_dialog_theme(dialog);
@@ -63,13 +66,10 @@ void read_dark_mode_file() {
     DWORD length = GetCurrentDirectoryW(kPathChars, path);
     if (length == 0 || length + wcslen(L"\\dkm.ini") >= kPathChars) return;
     wcscat(path, L"\\dkm.ini");
-    HANDLE file = CreateFileW(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return;
+    ScopedFile file(CreateFileW(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) return;
     static uint8_t bytes[kLargestFile];
-    DWORD size = 0, got = 0;
-    while (size < kLargestFile && ReadFile(file, bytes + size, kLargestFile - size, &got, nullptr) && got > 0)
-        size += got;
-    CloseHandle(file);
+    const DWORD size = read_up_to(file.get(), bytes, kLargestFile);
     DarkModeChoice choice = parse_dark_mode_file(bytes, size);
     g_dark_mode.dark = choice.dark;
     g_dark_mode.no_menu_bar = choice.no_menu_bar;
@@ -80,11 +80,10 @@ void write_dark_mode_file(int v) {
     if (!start_dir_path(L"dkm.ini", path, kPathChars)) return;
     uint8_t bytes[32];
     size_t size = format_dark_mode_file(v, bytes);
-    HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return;
+    ScopedFile file(CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) return;
     DWORD written = 0;
-    WriteFile(file, bytes, static_cast<DWORD>(size), &written, nullptr);
-    CloseHandle(file);
+    WriteFile(file.get(), bytes, static_cast<DWORD>(size), &written, nullptr);
 }
 
 INT_PTR run_dark_mode_dialog(HWND owner) {

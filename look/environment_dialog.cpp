@@ -2,6 +2,7 @@
 
 #include "app/app_state.h"
 #include "app/settings.h"
+#include "app/text_ids.h"
 #include "app/text_table.h"
 #include "look/dialog_theme.h"
 #include "netcfg/settings_text.h"
@@ -14,7 +15,6 @@ namespace {
 constexpr int kScrollChoices = 21;
 constexpr int kScrollChars = 7;
 constexpr int kPeriodChars = 4;
-constexpr int kScrollRefused = 145; // text table: the scroll width must be 1 or more
 constexpr int kShortestPeriod = 100;  // milliseconds
 constexpr int kLongestPeriod = 1000;
 
@@ -22,11 +22,11 @@ constexpr struct {
     int control;
     int entry;
 } kTexts[] = {
-    {0, 75},
-    {IDC_ENV_LABEL_SCROLL, 76},
-    {IDC_ENV_LOWER_CASE, 77},
-    {IDC_ENV_NO_AUTO_FOCUS, 65},
-    {IDC_ENV_LABEL_PERIOD, 35},
+    {0, kTextPreferencesTitle},
+    {IDC_ENV_LABEL_SCROLL, kTextScrollLines},
+    {IDC_ENV_LOWER_CASE, kTextLowerCaseHex},
+    {IDC_ENV_NO_AUTO_FOCUS, kTextNoAutoFocus},
+    {IDC_ENV_LABEL_PERIOD, kTextRefreshPeriodLabel},
 };
 
 void init_dialog(HWND dialog) {
@@ -66,7 +66,7 @@ int read_number(HWND dialog, int control, int max_chars) {
 bool store_settings(HWND dialog) {
     const int pitch = read_number(dialog, IDC_ENV_SCROLL, kScrollChars);
     if (pitch < 1) {
-        text_message_box(kScrollRefused, dialog, 0, text_entry(75));
+        text_info_box(kTextScrollWidthRefused, dialog, text_entry(kTextPreferencesTitle));
         SetDlgItemInt(dialog, IDC_ENV_SCROLL, static_cast<UINT>(g_settings.scrol_pitch), TRUE);
         SetFocus(GetDlgItem(dialog, IDC_ENV_SCROLL));
         return false;

@@ -2,6 +2,7 @@
 
 #include "app/app_state.h"
 #include "app/seams.h"
+#include "app/text_ids.h"
 #include "app/text_table.h"
 #include "look/dialog_theme.h"
 #include "res/resource.h"
@@ -27,7 +28,7 @@ void draw_icon(HDC dc) {
 }
 
 void init_dialog(HWND dialog) {
-    set_text_from_table(dialog, 0, 40);
+    set_text_from_table(dialog, 0, kTextAboutCaption);
     wchar_t version[32];
     swprintf(version, 32, L"Version %d.%02d", kMajorVersion, kMinorVersion);
     SetDlgItemTextW(dialog, IDC_ABOUT_VERSION, version);

@@ -1,6 +1,7 @@
 #include "netcfg/adapter_dialog.h"
 
 #include "app/app_state.h"
+#include "app/scoped_win.h"
 #include "app/settings.h"
 #include "look/dialog_theme.h"
 #include "netcfg/adapter_query.h"
@@ -16,8 +17,8 @@ constexpr DialogTheme kListTheme = {1, true};
 // far enough to show the longest.
 void fit_horizontal_extent(HWND dialog) {
     HWND list = GetDlgItem(dialog, IDC_LIST_BOX);
-    HDC dc = GetDC(list);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)));
+    ScopedGetDC dc(list);
+    ScopedSelect font(dc, reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)));
     int widest = 0;
     int count = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
     for (int i = 0; i < count; ++i) {
@@ -27,8 +28,6 @@ void fit_horizontal_extent(HWND dialog) {
         SIZE size = {};
         if (length > 0 && GetTextExtentPoint32W(dc, text, length, &size) && size.cx > widest) widest = size.cx;
     }
-    SelectObject(dc, old);
-    ReleaseDC(list, dc);
     SendMessageW(list, LB_SETHORIZONTALEXTENT, widest + 8, 0);
 }
 

@@ -5,6 +5,7 @@
 #include "netcfg/adapter_query.h"
 
 #include "app/seams.h"
+#include "app/text_ids.h"
 #include "netcfg/address_pick.h"
 #include "app/text_table.h"
 #include "res/resource.h"
@@ -22,7 +23,6 @@ constexpr int kAddressBytes = 1025;
 // The list may grow between the size question and the answer; ask again a few times.
 constexpr int kQueryAttempts = 3;
 // "The network adapter list could not be read."
-constexpr int kQueryFailedText = 150;
 
 void copy_name(const wchar_t* from, wchar_t (&to)[kAdapterNameChars]) {
     to[0] = 0;
@@ -92,7 +92,7 @@ bool adapter_query(HWND dialog, AdapterForm form) {
     std::unique_ptr<char[]> buffer = read_adapter_list(&none);
     if (!buffer) {
         if (none) return true;
-        text_message_box(kQueryFailedText, dialog, 0, L"GetAdaptersAddresses");
+        text_info_box(kTextAdapterListUnread, dialog, L"GetAdaptersAddresses");
         return false;
     }
 

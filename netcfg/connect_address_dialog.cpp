@@ -1,8 +1,11 @@
 #include "netcfg/connect_address_dialog.h"
 
 #include "app/app_state.h"
+#include "app/file_io.h"
+#include "app/scoped_win.h"
 #include "app/seams.h"
 #include "app/settings.h"
+#include "app/text_ids.h"
 #include "app/text_table.h"
 #include "app/tick.h"
 #include "look/dialog_theme.h"
@@ -21,7 +24,6 @@ constexpr INT_PTR kClosedByBox = 1;
 constexpr DialogTheme kListTheme = {1, true};
 constexpr UINT_PTR kWaitTimer = 1;
 constexpr UINT kWaitPollMs = 50; // how often the wait looks at the clock
-constexpr int kFileErrorText = 13;
 
 const wchar_t kBatchFile[] = L"connect_ip.bat";
 const wchar_t kLogFile[] = L"log.txt";
@@ -60,20 +62,15 @@ bool read_log(HWND dialog, NeighbourList* list) {
     wchar_t path[kPathChars + 32];
     start_dir_file(kLogFile, path);
     // The batch file may still be writing: share both ways.
-    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        text_message_box(kFileErrorText, dialog, 0, L"File Error");
+    ScopedFile file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) {
+        text_info_box(kTextFileNotOpened, dialog, L"File Error");
         return false;
     }
     std::unique_ptr<unsigned char[]> bytes(new (std::nothrow) unsigned char[kNeighbourReadBytes]);
-    size_t size = 0;
-    DWORD got = 0;
-    while (bytes && size < kNeighbourReadBytes &&
-           ReadFile(file, bytes.get() + size, static_cast<DWORD>(kNeighbourReadBytes - size), &got, nullptr) &&
-           got > 0)
-        size += got;
-    if (!CloseHandle(file)) show_message_box(dialog, L"CloseHandle-errer", kLogFile, MB_OK);
+    const size_t size = bytes ? read_up_to(file.get(), bytes.get(), static_cast<DWORD>(kNeighbourReadBytes)) : 0;
+    if (!file.close()) show_message_box(dialog, L"CloseHandle-errer", kLogFile, MB_OK);
     if (bytes) read_neighbour_log(bytes.get(), size, list);
     return true;
 }

@@ -3,6 +3,7 @@
 #include "app/app_state.h"
 #include "app/seams.h"
 #include "app/settings.h"
+#include "app/text_ids.h"
 #include "app/text_table.h"
 #include "look/dialog_theme.h"
 #include "netcfg/adapter_dialog.h"
@@ -25,10 +26,10 @@ struct TranslatedText {
 
 // Controls whose template text carries its text table number; replaced on every fill.
 constexpr TranslatedText kTexts[] = {
-    {IDC_CS_LABEL_MODE, 44},       {IDC_CS_CLIENT, 45},         {IDC_CS_SERVER, 46},
-    {IDC_CS_LABEL_TRANSPORT, 80},  {IDC_CS_LABEL_LOCAL_PORT, 43}, {IDC_CS_ADAPTER_SEARCH, 99},
-    {IDC_CS_IP_ADDRESS_SET, 100},  {IDC_CS_NETWORK_CENTER, 101}, {IDC_CS_LABEL_PEER_PORT, 43},
-    {IDC_CS_CONNECT_SEARCH, 102},  {IDC_CS_CANCEL, 41},
+    {IDC_CS_LABEL_MODE, kTextClientOrServer},       {IDC_CS_CLIENT, kTextClient},         {IDC_CS_SERVER, kTextServer},
+    {IDC_CS_LABEL_TRANSPORT, kTextTipOrUdp},  {IDC_CS_LABEL_LOCAL_PORT, kTextPortLabel}, {IDC_CS_ADAPTER_SEARCH, kTextAdapterSearch},
+    {IDC_CS_IP_ADDRESS_SET, kTextSetIpAddress},  {IDC_CS_NETWORK_CENTER, kTextNetworkPanel}, {IDC_CS_LABEL_PEER_PORT, kTextPortLabel},
+    {IDC_CS_CONNECT_SEARCH, kTextFindPeers},  {IDC_CS_CANCEL, kTextCancel},
 };
 
 struct NumberField {

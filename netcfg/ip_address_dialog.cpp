@@ -3,6 +3,7 @@
 #include "app/app_state.h"
 #include "app/seams.h"
 #include "app/settings.h"
+#include "app/text_ids.h"
 #include "app/text_table.h"
 #include "look/dialog_theme.h"
 #include "netcfg/add_ip_address_dialog.h"
@@ -20,7 +21,7 @@ constexpr int kToolTextChars = 254; // what is kept of the ID and the password
 constexpr struct {
     int control;
     int entry;
-} kTexts[] = {{IDC_IP_LABEL, 96}, {IDC_IP_PASSWORD_TOOL, 97}, {IDC_IP_ADD, 98}};
+} kTexts[] = {{IDC_IP_LABEL, kTextBatchFiles}, {IDC_IP_PASSWORD_TOOL, kTextTypePassword}, {IDC_IP_ADD, kTextAdd}};
 
 void fill(HWND dialog) {
     load_typing_tool_file();

@@ -1,9 +1,12 @@
 #include "netcfg/ip_batch_files.h"
 
 #include "app/app_state.h"
+#include "app/scoped_win.h"
 #include "app/seams.h"
 #include "app/settings.h"
+#include "app/text_ids.h"
 #include "app/text_table.h"
+#include "app/file_io.h"
 
 #include <cwchar>
 
@@ -16,8 +19,6 @@ constexpr const wchar_t* kToolSection = L"Setting";
 constexpr int kToolTextRead = 251; // 250 characters of ID or password are read
 constexpr size_t kIpPathChars = kPathChars + 16 + kBatchNameChars;
 
-constexpr int kNameNotWritable = 155; // the adapter name cannot go into a batch file exactly
-constexpr int kWriteFailed = 156;     // the batch file could not be written whole
 
 void file_warning(HWND owner, const wchar_t* text) {
     show_message_box(owner, text, L"file error", MB_OK | MB_ICONWARNING);
@@ -67,18 +68,18 @@ bool write_whole(HWND owner, const wchar_t* folder, const wchar_t* target, const
         file_warning(owner, L"Unable to open the file.");
         return false;
     }
-    HANDLE file = CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    ScopedFile file(CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) {
         DeleteFileW(temp);
         file_warning(owner, L"Unable to open the file.");
         return false;
     }
     DWORD written = 0;
-    const bool complete = WriteFile(file, bytes, size, &written, nullptr) && written == size;
-    const bool closed = CloseHandle(file) != 0;
+    const bool complete = WriteFile(file.get(), bytes, size, &written, nullptr) && written == size;
+    const bool closed = file.close();
     if (!complete) {
         DeleteFileW(temp);
-        file_warning(owner, text_entry(kWriteFailed));
+        file_warning(owner, text_entry(kTextBatchFileIncomplete));
         return false;
     }
     if (!closed) {
@@ -97,16 +98,16 @@ bool write_whole(HWND owner, const wchar_t* folder, const wchar_t* target, const
 // The local bind address from the start of the file; nothing changes for an automatic
 // file or one that cannot be read.
 void read_back(HWND owner, const wchar_t* path) {
-    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                              nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    ScopedFile file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                nullptr));
+    if (!file.valid()) {
         file_warning(owner, L"Unable to open the file.");
         return;
     }
     unsigned char bytes[kBatchScanBytes + 1]; // and the byte after, to see a number cut at the end
     DWORD got = 0;
-    if (!ReadFile(file, bytes, sizeof bytes, &got, nullptr)) got = 0;
-    if (!CloseHandle(file)) {
+    if (!ReadFile(file.get(), bytes, sizeof bytes, &got, nullptr)) got = 0;
+    if (!file.close()) {
         show_message_box(owner, L"Unable to close the file.", L"file errer", MB_OK);
         return;
     }
@@ -135,15 +136,8 @@ void save_typing_tool_file(int moto_x, int moto_y) {
     enter_start_directory();
     wchar_t path[kPathChars];
     if (!tool_file_path(path)) return;
-    // The profile functions keep the encoding of a file that exists; a new one would be
-    // ANSI, where a password in another script turns into question marks.
-    HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
-        static const unsigned char kMark[] = {0xFF, 0xFE};
-        DWORD written = 0;
-        WriteFile(file, kMark, sizeof kMark, &written, nullptr);
-        CloseHandle(file);
-    }
+    // A password in another script needs a UTF-16 file.
+    create_unicode_file_if_missing(path);
     write_tool_int(L"id_time", g_typing_tool.id_time, path);
     write_tool_int(L"ipw_time", g_typing_tool.pw_time, path); // the tool reads its delay under this key
     WritePrivateProfileStringW(kToolSection, L"id_wcs", g_typing_tool.id_wcs, path);
@@ -173,7 +167,7 @@ bool write_batch_file(HWND owner, const wchar_t* adapter, const BatchAddress& ba
     size_t size = 0;
     if (to_ansi(adapter, name_ansi, sizeof name_ansi)) size = batch_file_text(name_ansi, batch, text, sizeof text);
     if (size == 0) {
-        file_warning(owner, text_entry(kNameNotWritable));
+        file_warning(owner, text_entry(kTextAdapterNameUnwritable));
         return false;
     }
     // Characters a file name cannot hold are replaced in the name only: the file stays in

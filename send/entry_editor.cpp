@@ -1,6 +1,7 @@
 #include "send/entry_editor.h"
 
 #include "app/settings.h"
+#include "app/text_ids.h"
 #include "app/text_table.h"
 #include "look/colours.h"
 #include "res/resource.h"
@@ -25,8 +26,9 @@ struct InstanceTraits {
 };
 
 constexpr InstanceTraits kTraits[kEditorInstances] = {
-    {IDC_INPUT_CAPTURE, 7, 84, kSlotText, 81, 82, 83},
-    {IDC_EDIT_CAPTURE, 256, 95, kSlotAscHexText, 141, 142, 140},
+    {IDC_INPUT_CAPTURE, 7, kTextDataToSend, kSlotText, kTextNowAsc, kTextNowHex, kTextInputModeCaption},
+    {IDC_EDIT_CAPTURE, 256, kTextPresetData, kSlotAscHexText, kTextPresetNowAsc, kTextPresetNowHex,
+     kTextPresetModeCaption},
 };
 
 constexpr int kColumnNumbersTop = 25;
@@ -38,9 +40,11 @@ int glyph_w() { return g_metrics.glyph_width; }
 int glyph_h() { return g_metrics.glyph_height; }
 int column_x(int column) { return kGridLeft + 2 * glyph_w() * column; }
 
-// The automatic view: the line of 32 before the one that the end of the entry is in.
+constexpr int kLineCells = 32; // cells of one grid line; a scroll moves by one line
+
+// The automatic view: the line before the one that the end of the entry is in.
 int automatic_view(int length) {
-    int view = length < 32 ? 0 : 32 * (length / 32) - 32;
+    int view = length < kLineCells ? 0 : kLineCells * (length / kLineCells) - kLineCells;
     return view > kMaxViewStart ? kMaxViewStart : view;
 }
 
@@ -51,11 +55,16 @@ void invalidate_band(const EntryEditor& ed, int left, int right) {
     InvalidateRect(ed.dialog, &band, TRUE);
 }
 
-void clear_entry(EntryEditor& ed) {
+// The characters go; a hexadecimal digit waiting for its pair stays.
+void clear_chars(EntryEditor& ed) {
     wmemset(ed.entry, 0, kEntryChars);
     ed.length = 0;
-    wmemset(ed.pending, 0, 3);
     ed.drawn = 0;
+}
+
+void clear_entry(EntryEditor& ed) {
+    clear_chars(ed);
+    wmemset(ed.pending, 0, 3);
 }
 
 void take_char(EntryEditor& ed, wchar_t c) {
@@ -82,8 +91,7 @@ void take_char(EntryEditor& ed, wchar_t c) {
 void draw_change(EntryEditor& ed, HDC dc) {
     const int w = glyph_w(), h = glyph_h();
     const int drawn = ed.drawn;
-    const int q = drawn / 32;
-    const int view = q == 0 ? 0 : 32 * q - 32;
+    const int view = automatic_view(drawn);
     if (view != ed.view_start) {
         // The grid shows another view (a scroll button was used): bring the automatic view
         // back first, so that the new cell lands among the right column numbers.
@@ -100,7 +108,7 @@ void draw_change(EntryEditor& ed, HDC dc) {
                      col % 2 ? kSlotHexBack1 : kSlotHexBack2);
     ed.drawn = ed.length;
     if (held || drawn == 0) return;
-    if (q == 0)
+    if (drawn < kLineCells)
         invalidate_band(ed, column_x(ed.length), column_x(ed.length + 1) + 2);
     else
         invalidate_band(ed, kGridLeft, kGridLeft + 128 * w + 2);
@@ -113,12 +121,11 @@ void take_keys(int instance) {
     wchar_t text[kEntryChars + 1] = {};
     int n = GetWindowTextW(ed.capture, text, kTraits[instance].keys_per_release + 1);
     if (n > 0 && ed.length < kEntryChars) {
-        HDC dc = GetDC(ed.dialog);
+        ScopedGetDC dc(ed.dialog);
         for (int i = 0; i < n; ++i) {
             take_char(ed, text[i]);
             draw_change(ed, dc);
         }
-        ReleaseDC(ed.dialog, dc);
     }
     SetWindowTextW(ed.capture, L"");
     UpdateWindow(ed.dialog);
@@ -183,12 +190,7 @@ void entry_setup(HWND dialog, int instance) {
     clear_entry(ed);
 }
 
-void entry_clear(int instance) {
-    EntryEditor& ed = g_editors[instance];
-    wmemset(ed.entry, 0, kEntryChars);
-    ed.length = 0;
-    ed.drawn = 0;
-}
+void entry_clear(int instance) { clear_chars(g_editors[instance]); }
 
 void entry_backspace(int instance) {
     EntryEditor& ed = g_editors[instance];
@@ -199,7 +201,7 @@ void entry_backspace(int instance) {
 
 void entry_scroll(int instance, bool right) {
     EntryEditor& ed = g_editors[instance];
-    int view = ed.view_start + (right ? 32 : -32);
+    int view = ed.view_start + (right ? kLineCells : -kLineCells);
     if (view < 0) view = 0;
     if (view > kMaxViewStart) view = kMaxViewStart;
     ed.view_start = view;
@@ -211,7 +213,7 @@ void entry_set_mode(int instance, bool hex) {
     ed.mode = hex ? kModeHexWaiting : kModeAsc;
     wmemset(ed.pending, 0, 3);
     const InstanceTraits& traits = kTraits[instance];
-    text_message_box(hex ? traits.hex_message : traits.asc_message, ed.dialog, 0, text_entry(traits.mode_caption));
+    text_info_box(hex ? traits.hex_message : traits.asc_message, ed.dialog, text_entry(traits.mode_caption));
 }
 
 bool entry_command(int instance, int id, int clear_id, int backspace_id) {
@@ -292,8 +294,8 @@ void draw_entry_grid(int instance, HDC dc, const int* list_row_tops, int list_ro
     draw_text_at(dc, kGridLeft, 5, title, static_cast<int>(wcslen(title)), kSlotText, -1);
 
     SelectObject(dc, g_metrics.small_font);
-    const wchar_t* asc = text_entry(67);
-    const wchar_t* hex = text_entry(68);
+    const wchar_t* asc = text_entry(kTextAsc);
+    const wchar_t* hex = text_entry(kTextHex);
     draw_text_at(dc, 0, kAscLabelTop, asc, static_cast<int>(wcslen(asc)), traits.label_slot,
                  ed.mode == kModeAsc ? kSlotAscHexBack : -1);
     draw_text_at(dc, 0, kHexLabelTop, hex, static_cast<int>(wcslen(hex)), traits.label_slot,

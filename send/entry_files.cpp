@@ -1,7 +1,10 @@
 #include "send/entry_files.h"
 
 #include "app/app_state.h"
+#include "app/file_io.h"
+#include "app/scoped_win.h"
 #include "app/seams.h"
+#include "app/text_ids.h"
 #include "app/text_table.h"
 #include "send/entry_editor.h"
 #include "send/preset_text.h"
@@ -22,7 +25,7 @@ void put_unit(std::vector<uint8_t>& out, wchar_t c) {
 
 int choose_text_file(HWND owner, wchar_t* path, bool save) {
     wchar_t title[kTextChars];
-    text_table_lookup(save ? 10 : 11, title);
+    text_table_lookup(save ? kTextSaveAsTitle : kTextOpenFileTitle, title);
     enter_start_directory();
     wchar_t file[kPathChars] = {};
     if (!start_dir_path(path[0] ? path : L"temp.txt", file, kPathChars)) file[0] = 0;
@@ -39,7 +42,7 @@ bool save_entries_as_text(HWND owner, const wchar_t* path, const Entry* list, in
     enter_start_directory();
     wchar_t name[kPathChars];
     if (!text_file_name(path, name, kPathChars)) {
-        text_message_box(34, owner, 0, L"CreateFile");
+        text_info_box(kTextFileNotOpenedOrCreated, owner, L"CreateFile");
         return false;
     }
     // The whole file is made in memory and written at once.
@@ -56,17 +59,17 @@ bool save_entries_as_text(HWND owner, const wchar_t* path, const Entry* list, in
         put_unit(bytes, L'\n');
     }
 
-    HANDLE file = CreateFileW(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        text_message_box(34, owner, 0, L"CreateFile");
+    ScopedFile file(CreateFileW(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file.valid()) {
+        text_info_box(kTextFileNotOpenedOrCreated, owner, L"CreateFile");
         return false;
     }
     DWORD written = 0;
-    bool whole = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+    bool whole = WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
                  written == bytes.size();
-    if (!whole) text_message_box(34, owner, 0, L"FileError"); // a full disk must not pass for a saved file
-    if (!CloseHandle(file)) {
+    if (!whole) text_info_box(kTextFileNotOpenedOrCreated, owner, L"FileError"); // a full disk must not pass for a saved file
+    if (!file.close()) {
         show_message_box(owner, name, L"CloseHandle-errer", MB_OK);
         return false;
     }
@@ -74,29 +77,23 @@ bool save_entries_as_text(HWND owner, const wchar_t* path, const Entry* list, in
 }
 
 bool load_entry_file(HWND owner, const wchar_t* path, Entry* list) {
-    HANDLE file = CreateFileW(path, GENERIC_READ, 0, nullptr, OPEN_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        text_message_box(34, owner, 0, L"CreateFile");
+    ScopedFile file(CreateFileW(path, GENERIC_READ, 0, nullptr, OPEN_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file.valid()) {
+        text_info_box(kTextFileNotOpenedOrCreated, owner, L"CreateFile");
         return false;
     }
     uint8_t mark[2] = {};
     DWORD got = 0;
-    bool loaded = ReadFile(file, mark, 2, &got, nullptr) && got == 2 && mark[0] == 0xFF && mark[1] == 0xFE;
+    bool loaded = ReadFile(file.get(), mark, 2, &got, nullptr) && got == 2 && mark[0] == 0xFF && mark[1] == 0xFE;
     if (!loaded) {
-        text_message_box(23, owner, 0, L"FileError");
+        text_info_box(kTextNoByteOrderMark, owner, L"FileError");
     } else {
         // Only what 200 lines of at most 512 units can take is ever read.
         std::vector<uint8_t> body(kPresetBodyBytes);
-        size_t size = 0;
-        while (size < body.size()) {
-            DWORD n = 0;
-            if (!ReadFile(file, body.data() + size, static_cast<DWORD>(body.size() - size), &n, nullptr) || n == 0)
-                break;
-            size += n;
-        }
+        const size_t size = read_up_to(file.get(), body.data(), static_cast<DWORD>(body.size()));
         read_preset_lines(body.data(), size, list);
     }
-    if (!CloseHandle(file)) show_message_box(owner, path, L"CloseHandle-errer", MB_OK);
+    if (!file.close()) show_message_box(owner, path, L"CloseHandle-errer", MB_OK);
     return loaded;
 }

@@ -2,6 +2,7 @@
 
 #include "app/app_state.h"
 #include "app/settings.h"
+#include "app/text_ids.h"
 #include "app/text_table.h"
 #include "comm/peers.h"
 #include "comm/sending.h"
@@ -34,14 +35,14 @@ constexpr struct {
     int control;
     int entry;
 } kControlTexts[] = {
-    {0, 60},
-    {IDC_ENTRY_MODE_LABEL, 79},
-    {IDC_IS_LABEL_TARGET, 73},
-    {IDC_IS_SEND, 72},
-    {IDC_IS_REFRESH_TARGETS, 89},
-    {IDC_IS_PAGE_BACK, 85},
-    {IDC_IS_PAGE_FORWARD, 86},
-    {IDC_IS_CLOSE, 69},
+    {0, kTextInputSendTitle},
+    {IDC_ENTRY_MODE_LABEL, kTextInputMode},
+    {IDC_IS_LABEL_TARGET, kTextSendTo},
+    {IDC_IS_SEND, kTextSend},
+    {IDC_IS_REFRESH_TARGETS, kTextRefreshTargets},
+    {IDC_IS_PAGE_BACK, kTextPageBack},
+    {IDC_IS_PAGE_FORWARD, kTextPageForward},
+    {IDC_IS_CLOSE, kTextCloseSender},
 };
 
 int history_row_top(int row) { return kHistoryTop + row * g_metrics.half_band; }
@@ -101,7 +102,7 @@ void paint(HWND dialog) {
     int tops[kHistoryRows];
     for (int r = 0; r < kHistoryRows; ++r) tops[r] = history_row_top(r);
     draw_entry_grid(kInputEditor, dc, tops, kHistoryRows);
-    draw_entry_list(dc, 61, &g_history.places[g_input_send.page], tops, kHistoryRows, kHistoryNumbersTop);
+    draw_entry_list(dc, kTextSendHistory, &g_history.places[g_input_send.page], tops, kHistoryRows, kHistoryNumbersTop);
     EndPaint(dialog, &ps);
     entry_take_focus(kInputEditor, false);
 }
@@ -154,7 +155,7 @@ bool on_command(HWND dialog, int id) {
         return true;
     }
     if (id >= IDC_IS_DELETE_ROW0 && id < IDC_IS_DELETE_ROW0 + kHistoryRows) {
-        if (text_message_box(36, dialog, 1, L"Tarvik") == IDYES)
+        if (text_question_box(kTextDeleteQuestion, dialog, L"Tarvik"))
             delete_history_place(g_input_send.page + id - IDC_IS_DELETE_ROW0);
         repaint(dialog);
         return true;
@@ -175,7 +176,7 @@ bool on_command(HWND dialog, int id) {
         toggle_short_form(dialog);
         return true;
     case IDC_IS_CLEAR_HISTORY:
-        if (text_message_box(36, dialog, 1, L"Tarvik") == IDYES) {
+        if (text_question_box(kTextDeleteQuestion, dialog, L"Tarvik")) {
             clear_send_history();
             repaint(dialog);
         }
@@ -254,7 +255,7 @@ bool server_peer_ready(HWND dialog) {
     if (!server_mode()) return true;
     const int needed = udp_mode() ? kUdpSenderHeard : kTipClientConnected;
     if (g_peers.peer_flag.load() == needed) return true;
-    text_message_box(32, dialog, 0, text_entry(33));
+    text_info_box(kTextNoClient, dialog, text_entry(kTextNoClientCaption));
     return false;
 }
 
@@ -273,7 +274,7 @@ void fill_target_list(HWND dialog) {
         std::lock_guard<std::mutex> guard(g_peers.lock);
         if (!udp_mode()) {
             for (int i = 0; i < kClientSlots; ++i) {
-                if (g_peers.slots[i] == INVALID_SOCKET || g_peers.slots[i] == 0) continue;
+                if (!slot_in_use(g_peers.slots[i])) continue;
                 numbers[count] = i;
                 addresses[count++] = g_peers.slot_address[i];
             }

@@ -56,5 +56,6 @@ MacroOutcome macro_cmd_sum8(MacroState& s, const MacroHost&, const MacroLine& li
 
 MacroOutcome macro_cmd_fail(MacroState&, const MacroHost& host, const MacroLine& line) {
     if (host.fail) host.fail(host.context, line.args, line.args_length);
+    macro_report_end(host, false);
     return kOutcomeEnd;
 }

@@ -1,16 +1,16 @@
 #include "send/macro_dialog.h"
 
 #include "app/app_state.h"
+#include "app/file_io.h"
+#include "app/scoped_win.h"
 #include "app/seams.h"
 #include "app/settings.h"
+#include "app/text_ids.h"
 #include "app/text_table.h"
-#include "app/tick.h"
-#include "comm/peers.h"
-#include "comm/sending.h"
 #include "comm/traffic_buffer.h"
 #include "look/dialog_theme.h"
 #include "res/resource.h"
-#include "send/preset_text.h"
+#include "send/macro_host.h"
 #include "view/log_files.h"
 #include "view/traffic_view.h"
 
@@ -22,7 +22,6 @@ MacroState g_macro;
 namespace {
 
 constexpr UINT_PTR kStepTimer = 1;
-static_assert(kReceiveBlockBytes == kMacroBlockBytes, "the engine reads the whole receive block");
 
 struct MacroDialog {
     bool stepping = false; // a step is in progress (a message box inside it pumps messages)
@@ -35,43 +34,19 @@ constexpr struct {
     int control;
     int entry;
 } kControlTexts[] = {
-    {0, 90},
-    {IDC_MACRO_START, 90},
-    {IDC_MACRO_LABEL_FILE, 91},
-    {IDC_MACRO_CLOSE, 74},
-    {IDC_MACRO_ABORT, 92},
+    {0, kTextRunMacro},
+    {IDC_MACRO_START, kTextRunMacro},
+    {IDC_MACRO_LABEL_FILE, kTextMacroFileName},
+    {IDC_MACRO_CLOSE, kTextCloseTool},
+    {IDC_MACRO_ABORT, kTextStop},
 };
 
 HWND dialog_of(void* context) { return static_cast<HWND>(context); }
 
-int host_send(void*, int destination, const uint8_t* bytes, int length) {
-    return send_from_macro(destination, bytes, length);
-}
-
-int host_text_to_bytes(void*, const char16_t* text, int length, uint8_t* out, int room, int* count) {
-    wchar_t wide[kMacroLineChars + 1];
-    if (length > kMacroLineChars) length = kMacroLineChars;
-    for (int i = 0; i < length; ++i) wide[i] = static_cast<wchar_t>(text[i]);
-    wide[length] = 0;
-    return macro_text_to_bytes(wide, out, room, count);
-}
-
-void host_clear_received(void*) {
-    std::lock_guard<std::mutex> guard(g_peers.lock);
-    std::memset(g_peers.last_received, 0, sizeof g_peers.last_received);
-}
-
-void host_read_received(void*, uint8_t* out) {
-    std::lock_guard<std::mutex> guard(g_peers.lock);
-    std::memcpy(out, g_peers.last_received, kMacroBlockBytes);
-}
-
-uint32_t host_tick(void*) { return tick_now(); }
-
 void host_message(void* context, int entry, const char* caption) {
     wchar_t wide[32];
     swprintf(wide, 32, L"%hs", caption);
-    text_message_box(entry, dialog_of(context), 0, wide);
+    text_info_box(entry, dialog_of(context), wide);
 }
 
 // "FAIL": the macro's own text, under the caption of the other ends of a run.
@@ -95,8 +70,7 @@ void host_show_step(void* context, const char16_t* step, const char16_t* line, i
     SetDlgItemTextW(dialog_of(context), IDC_MACRO_LINE, text);
 }
 
-bool host_lower_hex(void*) { return g_settings.hexasc_komoji != 0; }
-
+// The running gap of the traffic display keeps going while a macro runs.
 void host_refresh(void*) {
     traffic_refresh_gap();
     refresh_running_gap(0);
@@ -127,19 +101,18 @@ void start_macro(HWND dialog) {
     wchar_t name[kMacroNameChars] = {};
     GetDlgItemTextW(dialog, IDC_MACRO_FILE, name, kMacroNameChars);
     if (wcslen(name) < 3) {
-        text_message_box(2, dialog, 0, L"MacroFile");
+        text_info_box(kTextMacroNameMissing, dialog, L"MacroFile");
         return;
     }
-    HANDLE file = CreateFileW(name, GENERIC_READ, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        text_message_box(34, dialog, 0, L"FileError");
+    ScopedFile file(CreateFileW(name, GENERIC_READ, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) {
+        text_info_box(kTextFileNotOpenedOrCreated, dialog, L"FileError");
         return;
     }
     wcscpy(g_settings.macro_filename, name);
     static uint8_t bytes[kMacroFileBytes];
-    DWORD count = 0;
-    if (!ReadFile(file, bytes, kMacroFileBytes, &count, nullptr)) count = 0;
-    CloseHandle(file);
+    const DWORD count = read_up_to(file.get(), bytes, kMacroFileBytes);
+    file.close();
     stop_timer(dialog);
     if (macro_start(g_macro, bytes, static_cast<int>(count), macro_host(dialog)) == 0)
         set_step_timer(dialog, false);
@@ -227,9 +200,12 @@ INT_PTR CALLBACK macro_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lpa
 } // namespace
 
 MacroHost macro_host(HWND dialog) {
-    return MacroHost{dialog,           host_send,       host_text_to_bytes, host_clear_received,
-                     host_read_received, host_tick,     host_message,       host_show_step,
-                     host_lower_hex,   host_refresh,    host_fail};
+    MacroHost host = connection_macro_host(dialog);
+    host.message = host_message;
+    host.show_step = host_show_step;
+    host.refresh = host_refresh;
+    host.fail = host_fail;
+    return host;
 }
 
 INT_PTR run_macro_dialog(HWND owner) {

@@ -1,5 +1,6 @@
 #include "send/macro_engine.h"
 
+#include "app/text_ids.h"
 #include "send/macro_checksum_commands.h"
 
 #include <cstdio>
@@ -237,7 +238,8 @@ MacroOutcome cmd_chkh(MacroState& s, const MacroHost&, const MacroLine& line) {
 }
 
 MacroOutcome cmd_pend(MacroState&, const MacroHost& host, const MacroLine&) {
-    host.message(host.context, 16, "Tarvik");
+    host.message(host.context, kTextMacroFinished, "Tarvik");
+    macro_report_end(host, true);
     return kOutcomeEnd;
 }
 
@@ -338,14 +340,14 @@ int macro_start(MacroState& state, const uint8_t* bytes, int count, const MacroH
     // A failed start leaves nothing running, as a stopped run would.
     end_run(state);
     if (count == 0) {
-        host.message(host.context, 24, "FileError");
-        return 24;
+        host.message(host.context, kTextFileEmpty, "FileError");
+        return kTextFileEmpty;
     }
     // Units are read little-endian on every host; a single byte cannot hold the mark.
     const int units = count / 2;
     if (units < 1 || (bytes[0] | bytes[1] << 8) != kMacroMark) {
-        host.message(host.context, 23, "FileError");
-        return 23;
+        host.message(host.context, kTextNoByteOrderMark, "FileError");
+        return kTextNoByteOrderMark;
     }
     for (int i = 0; i < units; ++i) state.text[i] = static_cast<char16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8);
     // The rest of the text is never read; cleared all the same so that no old file shows through.
@@ -367,7 +369,8 @@ MacroStatus macro_step(MacroState& s, const MacroHost& host) {
     }
     if (s.position >= s.length) {
         end_run(s);
-        host.message(host.context, 15, "Tarvik");
+        host.message(host.context, kTextMacroRanOut, "Tarvik");
+        macro_report_end(host, false);
         return kMacroEnded;
     }
     if (host.refresh) host.refresh(host.context);
@@ -429,8 +432,14 @@ MacroStatus macro_step(MacroState& s, const MacroHost& host) {
 }
 
 void macro_abort(MacroState& state, const MacroHost& host) {
+    const bool was_running = state.running;
     end_run(state);
-    host.message(host.context, 17, "Tarvik");
+    host.message(host.context, kTextMacroStopped, "Tarvik");
+    if (was_running) macro_report_end(host, false);
+}
+
+void macro_report_end(const MacroHost& host, bool passed) {
+    if (host.ended) host.ended(host.context, passed);
 }
 
 void macro_stop(MacroState& state) { end_run(state); }

@@ -71,6 +71,9 @@ struct MacroHost {
     void (*refresh)(void* context);
     // "FAIL": the macro ends as failed with this text (not terminated). May be null.
     void (*fail)(void* context, const char16_t* text, int length);
+    // A run has ended, after its message: passed at "PEND"; failed at the end of the text, a
+    // missing label, "FAIL" or the stop button. May be null.
+    void (*ended)(void* context, bool passed);
 };
 
 enum MacroStatus {
@@ -84,7 +87,8 @@ enum MacroStatus {
 void macro_init(MacroState& state);
 // Takes a file's bytes (at most kMacroFileBytes are used) and starts at the first line;
 // a run in progress starts again from the top, registers are kept. Returns 0, or the text
-// table entry of the failure after showing it: 24 (no bytes), 23 (no byte-order mark).
+// table entry of the failure after showing it: kTextFileEmpty (no bytes) or
+// kTextNoByteOrderMark.
 int macro_start(MacroState& state, const uint8_t* bytes, int count, const MacroHost& host);
 // One tick: finish the wait in progress, or run the line at the position.
 MacroStatus macro_step(MacroState& state, const MacroHost& host);
@@ -130,5 +134,7 @@ MacroRegister* macro_register(MacroState& state, const MacroLine& line, int colu
 // The text field from `column` to the end of the line converted to bytes: false (nothing
 // to do) when it does not convert.
 bool macro_text(const MacroHost& host, const MacroLine& line, int column, uint8_t out[kMacroTextBytes], int* count);
+// Tells the host that the run ends now, passed or not.
+void macro_report_end(const MacroHost& host, bool passed);
 // The position of the ":" of label `label` (3 characters), or state.length when there is none.
 int macro_find_label(const MacroState& state, const char16_t label[3]);

@@ -1,5 +1,6 @@
 #include "send/preset_edit_dialog.h"
 
+#include "app/text_ids.h"
 #include "app/text_table.h"
 #include "look/dialog_theme.h"
 #include "res/resource.h"
@@ -26,15 +27,15 @@ constexpr struct {
     int control;
     int entry;
 } kControlTexts[] = {
-    {0, 183},
-    {IDC_ENTRY_MODE_LABEL, 79},
-    {IDC_PE_ASSEMBLE, 190},
-    {IDC_PE_PAGE_BACK, 85},
-    {IDC_PE_PAGE_FORWARD, 86},
-    {IDC_PE_CLOSE, 74},
-    {IDC_PE_DELETE_ALL, 186},
-    {IDC_PE_SAVE, 187},
-    {IDC_PE_LOAD, 188},
+    {0, kTextPresetEditTitle},
+    {IDC_ENTRY_MODE_LABEL, kTextInputMode},
+    {IDC_PE_ASSEMBLE, kTextAddToList},
+    {IDC_PE_PAGE_BACK, kTextPageBack},
+    {IDC_PE_PAGE_FORWARD, kTextPageForward},
+    {IDC_PE_CLOSE, kTextCloseTool},
+    {IDC_PE_DELETE_ALL, kTextDeleteAll},
+    {IDC_PE_SAVE, kTextSaveList},
+    {IDC_PE_LOAD, kTextLoadList},
 };
 
 int row_top(int row) { return kRowsTop + row * g_metrics.half_band; }
@@ -77,7 +78,7 @@ void move_selected(HWND dialog, int step) {
 void delete_selected(HWND dialog) {
     const int s = g_preset_edit.selection;
     if (s == kNoSelection) return;
-    if (text_message_box(36, dialog, 1, L"Tarvik") != IDYES) return;
+    if (!text_question_box(kTextDeleteQuestion, dialog, L"Tarvik")) return;
     for (int k = s; k < kPresetPlaces - 1; ++k) g_edit_list.places[k] = g_edit_list.places[k + 1];
     entry_empty(&g_edit_list.places[kPresetPlaces - 1]);
     clear_selection(dialog);
@@ -85,7 +86,7 @@ void delete_selected(HWND dialog) {
 }
 
 void delete_all(HWND dialog) {
-    if (text_message_box(36, dialog, 1, L"Tarvik") != IDYES) return;
+    if (!text_question_box(kTextDeleteQuestion, dialog, L"Tarvik")) return;
     clear_edit_list();
     clear_selection(dialog);
     repaint(dialog);
@@ -128,7 +129,7 @@ void paint(HWND dialog) {
     int tops[kRows];
     for (int r = 0; r < kRows; ++r) tops[r] = row_top(r);
     draw_entry_grid(kPresetEditor, dc, tops, kRows);
-    draw_entry_list(dc, 71, &g_edit_list.places[g_preset_edit.page], tops, kRows, kNumbersTop);
+    draw_entry_list(dc, kTextPresets, &g_edit_list.places[g_preset_edit.page], tops, kRows, kNumbersTop);
     EndPaint(dialog, &ps);
     entry_take_focus(kPresetEditor, false);
 }

@@ -2,6 +2,7 @@
 
 #include "app/app_state.h"
 #include "app/settings.h"
+#include "app/text_ids.h"
 #include "app/text_table.h"
 #include "look/dialog_theme.h"
 #include "res/resource.h"
@@ -31,15 +32,15 @@ constexpr struct {
     int control;
     int entry;
 } kControlTexts[] = {
-    {0, 70},
-    {IDC_PS_HEADING, 71},
-    {IDC_PS_RELOAD, 87},
-    {IDC_PS_LOAD_OTHER, 88},
-    {IDC_PS_PAGE_BACK, 85},
-    {IDC_PS_PAGE_FORWARD, 86},
-    {IDC_PS_CLOSE, 69},
-    {IDC_PS_LABEL_TARGET, 73},
-    {IDC_PS_REFRESH_TARGETS, 89},
+    {0, kTextPresetSendTitle},
+    {IDC_PS_HEADING, kTextPresets},
+    {IDC_PS_RELOAD, kTextReload},
+    {IDC_PS_LOAD_OTHER, kTextLoad},
+    {IDC_PS_PAGE_BACK, kTextPageBack},
+    {IDC_PS_PAGE_FORWARD, kTextPageForward},
+    {IDC_PS_CLOSE, kTextCloseSender},
+    {IDC_PS_LABEL_TARGET, kTextSendTo},
+    {IDC_PS_REFRESH_TARGETS, kTextRefreshTargets},
 };
 
 int row_top(int row) { return kRowsTop + row * g_metrics.half_band; }
@@ -62,7 +63,7 @@ void end_dialog(HWND dialog, INT_PTR result) {
 void init_dialog(HWND dialog) {
     g_preset_send.window = dialog;
     for (const auto& t : kControlTexts) set_text_from_table(dialog, t.control, t.entry);
-    for (int r = 0; r < kRows; ++r) set_text_from_table(dialog, IDC_PS_SEND_ROW0 + r, 72);
+    for (int r = 0; r < kRows; ++r) set_text_from_table(dialog, IDC_PS_SEND_ROW0 + r, kTextSend);
     g_preset_send.page = 0;
     fill_target_list(dialog);
     load_preset_file(dialog, kDefaultFile, true);
@@ -187,7 +188,7 @@ bool load_preset_file(HWND dialog, const wchar_t* name, bool relative) {
     wchar_t path[kPathChars] = {};
     if (relative) {
         if (!start_dir_path(name, path, kPathChars)) {
-            text_message_box(34, dialog, 0, L"CreateFile");
+            text_info_box(kTextFileNotOpenedOrCreated, dialog, L"CreateFile");
             return false;
         }
     } else {

@@ -2,7 +2,10 @@
 
 #include "app/app_state.h"
 #include "app/seams.h"
+#include "app/scoped_win.h"
+#include "app/text_ids.h"
 #include "app/text_table.h"
+#include "app/file_io.h"
 #include "comm/traffic_buffer.h"
 #include "view/log_format.h"
 
@@ -21,35 +24,15 @@ struct ModeInfo {
 };
 
 const ModeInfo kModes[] = {
-    {false, 11, L"LogvFile(*.log)\0*.log\0AllFile(*.*)\0*.*\0", L"Temp1.log", L".log"},
-    {true, 10, L"LogvFile(*.log)\0*.log\0AllFile(*.*)\0*.*\0", L"Temp1.log", L".log"},
-    {false, 11, L"TxtFile(*.txt)\0*.txt\0AllFile(*.*)\0*.*\0", L"Temp1.txt", L".txt"},
+    {false, kTextOpenFileTitle, L"LogvFile(*.log)\0*.log\0AllFile(*.*)\0*.*\0", L"Temp1.log", L".log"},
+    {true, kTextSaveAsTitle, L"LogvFile(*.log)\0*.log\0AllFile(*.*)\0*.*\0", L"Temp1.log", L".log"},
+    {false, kTextOpenFileTitle, L"TxtFile(*.txt)\0*.txt\0AllFile(*.*)\0*.*\0", L"Temp1.txt", L".txt"},
 };
 
 const wchar_t kCaption[] = L"CreateFile";
 
 void default_log_name(wchar_t* name) {
     if (!start_dir_path(L"Temp1.log", name, kPathChars)) wcscpy(name, L"Temp1.log");
-}
-
-struct FileHandle {
-    HANDLE h;
-    explicit FileHandle(HANDLE handle) : h(handle) {}
-    ~FileHandle() {
-        if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
-    }
-    bool ok() const { return h != INVALID_HANDLE_VALUE; }
-};
-
-// Reads up to `size` bytes; returns the number read.
-DWORD read_up_to(HANDLE h, void* data, DWORD size) {
-    DWORD total = 0;
-    while (total < size) {
-        DWORD got = 0;
-        if (!ReadFile(h, static_cast<char*>(data) + total, size - total, &got, nullptr) || got == 0) break;
-        total += got;
-    }
-    return total;
 }
 
 } // namespace
@@ -76,7 +59,7 @@ bool choose_file(wchar_t* name, int mode, HWND owner) {
 
     if (!force_extension(file, kPathChars, m.ext)) {
         // The extension would make the path too long for every buffer that holds it.
-        text_message_box(13, owner, 0, kCaption);
+        text_info_box(kTextFileNotOpened, owner, kCaption);
         return false;
     }
     wcscpy(name, file);
@@ -85,19 +68,19 @@ bool choose_file(wchar_t* name, int mode, HWND owner) {
 
 void save_log(HWND owner) {
     if (traffic_state().write_index == 0) {
-        text_message_box(12, owner, 0, kCaption);
+        text_info_box(kTextNothingToSave, owner, kCaption);
         return;
     }
     wchar_t name[kPathChars];
     default_log_name(name);
     if (!choose_file(name, kChooseSaveLog, owner)) return;
 
-    if (!write_log_file(name)) text_message_box(13, owner, 0, kCaption);
+    if (!write_log_file(name)) text_info_box(kTextFileNotOpened, owner, kCaption);
 }
 
 bool write_log_file(const wchar_t* path) {
-    FileHandle file(CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.ok()) return false;
+    ScopedFile file(CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) return false;
     // Copy first, so the receive thread is held up only for the copy, not for the disk.
     std::unique_ptr<TrafficRecord[]> records(new (std::nothrow) TrafficRecord[kTrafficCapacity]);
     if (!records) return false;
@@ -107,8 +90,8 @@ bool write_log_file(const wchar_t* path) {
     // A full disk must not pass for a saved log.
     DWORD bytes = static_cast<DWORD>(count) * sizeof(TrafficRecord);
     DWORD written = 0, written_records = 0;
-    return WriteFile(file.h, header, kLogHeaderBytes, &written, nullptr) && written == kLogHeaderBytes &&
-           WriteFile(file.h, records.get(), bytes, &written_records, nullptr) && written_records == bytes;
+    return WriteFile(file.get(), header, kLogHeaderBytes, &written, nullptr) && written == kLogHeaderBytes &&
+           WriteFile(file.get(), records.get(), bytes, &written_records, nullptr) && written_records == bytes;
 }
 
 void load_log(HWND owner) {
@@ -116,22 +99,22 @@ void load_log(HWND owner) {
     default_log_name(name);
     if (!choose_file(name, kChooseOpenLog, owner)) return;
 
-    FileHandle file(CreateFileW(name, GENERIC_READ, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.ok()) {
-        text_message_box(13, owner, 0, kCaption);
+    ScopedFile file(CreateFileW(name, GENERIC_READ, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) {
+        text_info_box(kTextFileNotOpened, owner, kCaption);
         return;
     }
     uint8_t header[kLogHeaderBytes] = {};
-    read_up_to(file.h, header, kLogHeaderBytes);
+    read_up_to(file.get(), header, kLogHeaderBytes);
     int count = log_header_count(header);
     // A count the buffer cannot hold is not a log of ours: refuse it, change nothing.
     if (count < 0) {
-        text_message_box(13, owner, 0, kCaption);
+        text_info_box(kTextFileNotOpened, owner, kCaption);
         return;
     }
     std::unique_ptr<TrafficRecord[]> records(new (std::nothrow) TrafficRecord[kTrafficCapacity]);
     if (!records) return;
-    DWORD bytes = read_up_to(file.h, records.get(), static_cast<DWORD>(count) * sizeof(TrafficRecord));
+    DWORD bytes = read_up_to(file.get(), records.get(), static_cast<DWORD>(count) * sizeof(TrafficRecord));
     // A file cut short gives the records it holds, whole ones only.
     traffic_replace(records.get(), static_cast<int>(bytes / sizeof(TrafficRecord)));
 }
@@ -141,12 +124,5 @@ void ensure_scratch_file(HWND owner) {
     if (!start_dir_path(L"temp.txt", path, kPathChars)) return;
     // Created only when missing: an existing scratch file, open in an editor or not, is
     // never replaced.
-    FileHandle file(CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.ok()) {
-        if (GetLastError() != ERROR_FILE_EXISTS) text_message_box(13, owner, 0, kCaption);
-        return;
-    }
-    const uint8_t bom[2] = {0xFF, 0xFE};
-    DWORD written = 0;
-    WriteFile(file.h, bom, 2, &written, nullptr);
+    if (!create_unicode_file_if_missing(path)) text_info_box(kTextFileNotOpened, owner, kCaption);
 }

@@ -1,8 +1,10 @@
 #include "view/pcapng_files.h"
 
 #include "app/app_state.h"
+#include "app/scoped_win.h"
 #include "app/seams.h"
 #include "app/settings.h"
+#include "app/text_ids.h"
 #include "app/text_table.h"
 #include "app/tick.h"
 #include "comm/packet_export.h"
@@ -15,8 +17,6 @@
 
 namespace {
 
-constexpr int kTitleEntry = 162;
-constexpr int kWriteFailedEntry = 165;
 constexpr size_t kSinkBytes = 1u << 16;
 
 bool write_to_file(void* context, const uint8_t* bytes, size_t count) {
@@ -63,12 +63,12 @@ bool export_pcapng_to(HWND owner, const wchar_t* path) {
     const RebuildBasis basis = rebuild_basis(loaded_at);
     const bool rebuilt = export_packets(nullptr, records.get(), count, facts.get(), fact_count, basis) > 0;
 
-    HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        text_message_box(13, owner, 0, L"CreateFile");
+    ScopedFile file(CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) {
+        text_info_box(kTextFileNotOpened, owner, L"CreateFile");
         return false;
     }
-    PcapngSink sink{buffer.get(), kSinkBytes, 0, write_to_file, file, false};
+    PcapngSink sink{buffer.get(), kSinkBytes, 0, write_to_file, file.get(), false};
     std::unique_ptr<PcapngWriter> writer(new (std::nothrow) PcapngWriter);
     bool ok = writer != nullptr;
     if (ok) {
@@ -76,24 +76,24 @@ bool export_pcapng_to(HWND owner, const wchar_t* path) {
         export_packets(writer.get(), records.get(), count, facts.get(), fact_count, basis);
         ok = pcapng_flush(sink);
     }
-    ok = CloseHandle(file) && ok;
-    if (!ok) text_message_box(kWriteFailedEntry, owner, 0, L"File Error");
+    ok = file.close() && ok;
+    if (!ok) text_info_box(kTextExportWriteFailed, owner, L"File Error");
     return ok;
 }
 
 void export_pcapng(HWND owner) {
     if (traffic_state().write_index == 0) {
-        text_message_box(12, owner, 0, L"CreateFile");
+        text_info_box(kTextNothingToSave, owner, L"CreateFile");
         return;
     }
     enter_start_directory();
     wchar_t file[kPathChars];
     if (!start_dir_path(L"Temp1.pcapng", file, kPathChars)) wcscpy(file, L"Temp1.pcapng");
-    if (!choose_path(owner, L"pcapng(*.pcapng)\0*.pcapng\0AllFile(*.*)\0*.*\0", text_entry(kTitleEntry),
+    if (!choose_path(owner, L"pcapng(*.pcapng)\0*.pcapng\0AllFile(*.*)\0*.*\0", text_entry(kTextExportPcapngTitle),
                      OFN_EXTENSIONDIFFERENT, file, kPathChars, true))
         return;
     if (!force_extension(file, kPathChars, L".pcapng")) {
-        text_message_box(13, owner, 0, L"CreateFile");
+        text_info_box(kTextFileNotOpened, owner, L"CreateFile");
         return;
     }
     export_pcapng_to(owner, file);
