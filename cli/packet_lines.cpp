@@ -5,7 +5,6 @@
 namespace {
 
 constexpr int kAddressRecords = 4;
-constexpr int kCloseCodeBase = 10;
 
 void finish_packet(PacketDecoder& d, std::vector<ConsoleEvent>& out) {
     if (d.packet_kind && !d.bytes.empty()) {
@@ -34,7 +33,8 @@ void take_address(PacketDecoder& d, const TrafficRecord& r, std::vector<ConsoleE
     d.group_peer.port = -1;
     if (r.kind == kClientEvent) {
         ConsoleEvent e;
-        e.kind = d.group_code > kCloseCodeBase ? ConsoleEvent::kClientClosed : ConsoleEvent::kClientOpened;
+        e.kind = address_code_base(d.group_code) == kCodeBaseClose ? ConsoleEvent::kClientClosed
+                                                                   : ConsoleEvent::kClientOpened;
         e.peer = d.group_peer;
         out.push_back(std::move(e));
     } else {
