@@ -27,6 +27,8 @@
 #include "view/log_files.h"
 #include "view/pcapng_files.h"
 #include "view/scrolling.h"
+#include "view/status_line.h"
+#include "view/status_text.h"
 #include "view/traffic_view.h"
 
 #include <cwchar>
@@ -91,6 +93,7 @@ void connection_settings(HWND window) {
 }
 
 void open_connection(HWND window) {
+    set_status_note(nullptr);
     open_connection_of_mode(window);
     if (server_mode()) query_host();
     if (connection_is_open()) g_view.follow_end = 1;
@@ -99,12 +102,24 @@ void open_connection(HWND window) {
     if (connection_is_open()) toolbar_connected();
 }
 
-void close_connection_command(HWND window) {
-    close_connection(window);
+// The window after a closing: the dump, the status bar and the toolbar show the state.
+void show_closed(HWND window) {
     capture_flush(window);
     repaint_whole_window(window);
     refresh_status_colour();
     if (!connection_is_open()) toolbar_unconnected();
+}
+
+void close_connection_command(HWND window) {
+    close_connection(window);
+    show_closed(window);
+}
+
+// A step of a closing without boxes that failed: the status line says which.
+void note_failed_step(const wchar_t* caption, const wchar_t* text) {
+    wchar_t note[kStatusTextChars];
+    swprintf(note, kStatusTextChars, L"%ls: %ls", caption, text);
+    set_status_note(note);
 }
 
 void show_capture_state() {
@@ -244,6 +259,13 @@ int tooltip_entry_of(int toolbar_id) {
     for (const CommandInfo& c : kCommands)
         if (c.toolbar_id == toolbar_id) return c.tooltip_entry;
     return -1;
+}
+
+void end_after_peer_close(HWND window) {
+    if (!connection_is_open()) return; // closed meanwhile by the user
+    set_status_note(text_entry(kTextPeerClosed));
+    close_connection_quietly(note_failed_step);
+    show_closed(window);
 }
 
 bool run_command(HWND window, int id) {

@@ -18,6 +18,9 @@ int menu_command_of(int id);
 int tooltip_entry_of(int toolbar_id);
 // Runs a command; false when the id is not one of the program's commands.
 bool run_command(HWND window, int id);
+// The TCP client's peer has closed the connection: it ends here as the close command ends
+// it, without a question or a box, so that an unattended run goes on.
+void end_after_peer_close(HWND window);
 
 // The host name message: address, CR LF and host name within 63 characters; a name that
 // does not fit is cut at a character boundary.

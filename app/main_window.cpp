@@ -184,6 +184,9 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
     case WM_TIMER:
         if (wparam == IDT_REFRESH) on_timer(window);
         return 0;
+    case kPeerClosedMessage:
+        end_after_peer_close(window);
+        return 0;
     case WM_INITMENUPOPUP: {
         bool open = connection_is_open();
         apply_menu_enabling(reinterpret_cast<HMENU>(wparam), open);

@@ -121,6 +121,8 @@ constexpr int kTextMenuManual = 271;
 constexpr int kTextMenuHomePage = 272;
 
 // ---- the wire: peer close and client slots (113-119) --------------------------------------
+constexpr int kTextNoClientAtSlot = 113;
+constexpr int kTextPeerClosed = 114;
 
 // ---- find, select and copy (120-129; menu items in their popups' decades) -----------------
 

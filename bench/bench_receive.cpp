@@ -6,6 +6,11 @@
 // a capture to disk running. The variants take turns round by round, so that load from
 // elsewhere falls on all of them alike.
 //   bench_receive udp|tcp PORT SECONDS_PER_TURN ROUNDS DATAGRAM_SIZE
+// The receive buffer each socket asks for: what the system grants, and how many datagrams
+// of a burst the UDP server records with the system's own buffer and with the one asked
+// for. It opens the server twice, printing "ready <n>" each time, for a Linux sender that
+// the script starts then:
+//   bench_receive burst PORT COUNT
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
@@ -53,13 +58,13 @@ double bare_udp(int port, double seconds) {
     SOCKET s = socket(AF_INET, SOCK_DGRAM, 0);
     sockaddr_in a = loopback(port);
     if (bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == SOCKET_ERROR) return -1;
-    char buffer[kReceiveChunk + 1];
+    static char buffer[kReceiveBytes];
     long long count = 0;
     double start = bench::now_s(), end = start + seconds;
     while (bench::now_s() < end) {
         sockaddr_in from{};
         int length = sizeof from;
-        if (recvfrom(s, buffer, kReceiveChunk, 0, reinterpret_cast<sockaddr*>(&from), &length) >= 0) ++count;
+        if (recvfrom(s, buffer, kReceiveBytes, 0, reinterpret_cast<sockaddr*>(&from), &length) >= 0) ++count;
     }
     double took = bench::now_s() - start;
     closesocket(s);
@@ -73,7 +78,7 @@ double bare_tcp(int port, double seconds, bool with_select) {
     if (bind(listener, reinterpret_cast<sockaddr*>(&a), sizeof a) == SOCKET_ERROR || listen(listener, 3) == SOCKET_ERROR)
         return -1;
     SOCKET client = accept(listener, nullptr, nullptr);
-    char buffer[kReceiveChunk + 1];
+    static char buffer[kReceiveBytes];
     long long bytes = 0;
     double start = bench::now_s(), end = start + seconds;
     while (bench::now_s() < end) {
@@ -85,7 +90,7 @@ double bare_tcp(int port, double seconds, bool with_select) {
             timeval timeout{0, 500000};
             if (select(0, &set, nullptr, nullptr, &timeout) <= 0 || !FD_ISSET(client, &set)) continue;
         }
-        int got = recv(client, buffer, kReceiveChunk, 0);
+        int got = recv(client, buffer, kReceiveBytes, 0);
         if (got <= 0) break;
         bytes += got;
     }
@@ -163,17 +168,89 @@ double tarvik(HWND window, bool udp, int port, double seconds, int size, bool pu
     }
     *pause_ms = g_longest_pause * 1000;
     // A datagram adds its bytes, four address records and a trailer. A TCP flood fills
-    // every receive, so each 1023 bytes come with the same seven records.
+    // nearly every receive, so each receive's bytes come with the same seven records (a
+    // receive that is not full makes the figure a little high).
     double per_packet = udp ? size + kAddressRecords + kTrailerRecords
-                            : (kReceiveChunk + kAddressRecords + kTrailerRecords) / double(kReceiveChunk);
+                            : (kReceiveBytes + kAddressRecords + kTrailerRecords) / double(kReceiveBytes);
     return static_cast<double>(added) / per_packet / took;
+}
+
+int receive_buffer_size(SOCKET s) {
+    int size = 0, length = sizeof size;
+    return getsockopt(s, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<char*>(&size), &length) == 0 ? size : -1;
+}
+
+// Opens the UDP server, says it is ready, and counts the datagrams recorded until none has
+// come for a second (or 20 s have passed without any). With `own_size` the socket is set
+// back to the system's own buffer size first, as it was before the program asked.
+long long burst_turn(HWND window, int port, int turn, int own_size) {
+    g_settings.tipudp_mode = 1;
+    g_settings.ip_mode = 1;
+    g_settings.bind_mode = 1;
+    g_settings.aip_no1 = 127;
+    g_settings.aip_no2 = g_settings.aip_no3 = 0;
+    g_settings.aip_no4 = 1;
+    g_settings.aport_no = port;
+    SendMessageW(window, WM_COMMAND, IDM_OPEN, 0);
+    if (!connection_is_open()) return -1;
+    if (own_size > 0)
+        setsockopt(g_conn.main_socket, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&own_size), sizeof own_size);
+    const uint64_t first = records_so_far();
+    std::printf("ready %d\n", turn);
+    std::fflush(stdout);
+    double quiet_since = bench::now_s(), give_up = quiet_since + 20;
+    uint64_t seen = first;
+    MSG msg;
+    for (;;) {
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        Sleep(10);
+        const uint64_t now_records = records_so_far();
+        const double t = bench::now_s();
+        if (now_records != seen) {
+            seen = now_records;
+            quiet_since = t;
+        } else if ((seen != first && t - quiet_since > 1.0) || t > give_up) {
+            break;
+        }
+    }
+    SendMessageW(window, WM_COMMAND, IDM_CLOSE, 0);
+    return static_cast<long long>(seen - first);
+}
+
+int burst(HWND window, int port, int count, int size) {
+    SOCKET probe = socket(AF_INET, SOCK_DGRAM, 0);
+    const int own = receive_buffer_size(probe);
+    ask_receive_buffer(probe);
+    const int granted = receive_buffer_size(probe);
+    closesocket(probe);
+    std::printf("Receive buffer: asked %d bytes, granted %d (the system's own: %d)\n", kReceiveBufferAsked, granted,
+                own);
+    const long long per = size + kAddressRecords + kTrailerRecords;
+    const long long before = burst_turn(window, port, 1, own);
+    const long long after = burst_turn(window, port, 2, 0);
+    if (before < 0 || after < 0) return 1;
+    std::printf("Burst of %d %d-byte datagrams: %lld recorded with the system's buffer, %lld with the one asked for\n",
+                count, size, before / per, after / per);
+    return 0;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc >= 4 && std::strcmp(argv[1], "burst") == 0) {
+        g_seams.message_box = quiet_box;
+        WSADATA data;
+        WSAStartup(MAKEWORD(2, 2), &data);
+        HWND window = bench::open_main_window(L"tarvik_bench_burst");
+        if (!window) return 1;
+        const int result = burst(window, std::atoi(argv[2]), std::atoi(argv[3]), argc > 4 ? std::atoi(argv[4]) : 64);
+        DestroyWindow(window);
+        WSACleanup();
+        return result;
+    }
     if (argc < 6) {
-        std::fprintf(stderr, "usage: bench_receive udp|tcp PORT SECONDS_PER_TURN ROUNDS DATAGRAM_SIZE\n");
+        std::fprintf(stderr, "usage: bench_receive udp|tcp PORT SECONDS_PER_TURN ROUNDS DATAGRAM_SIZE\n"
+                             "       bench_receive burst PORT COUNT [SIZE]\n");
         return 2;
     }
     const bool udp = std::strcmp(argv[1], "udp") == 0;

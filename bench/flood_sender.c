@@ -1,6 +1,7 @@
 /* The Linux side of the receive benchmark: floods 127.0.0.1:PORT as fast as it can, with
  * datagrams of SIZE bytes (udp) or a TCP stream that reconnects whenever the receiver
- * goes away (tcp), until SECONDS have passed. Built with the host compiler, not MinGW. */
+ * goes away (tcp), until SECONDS have passed; or sends one burst of COUNT datagrams of
+ * SIZE bytes as fast as it can (burst). Built with the host compiler, not MinGW. */
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <signal.h>
@@ -19,7 +20,7 @@ static double now(void) {
 
 int main(int argc, char** argv) {
     if (argc < 4) {
-        fprintf(stderr, "usage: flood_sender udp|tcp PORT SECONDS [SIZE]\n");
+        fprintf(stderr, "usage: flood_sender udp|tcp PORT SECONDS [SIZE]\n       flood_sender burst PORT COUNT [SIZE]\n");
         return 2;
     }
     int tcp = strcmp(argv[1], "tcp") == 0;
@@ -37,6 +38,13 @@ int main(int argc, char** argv) {
     to.sin_port = htons((unsigned short)port);
     to.sin_addr.s_addr = htonl(INADDR_LOOPBACK); /* loopback only */
 
+    if (strcmp(argv[1], "burst") == 0) {
+        int s = socket(AF_INET, SOCK_DGRAM, 0);
+        int count = atoi(argv[3]);
+        for (int i = 0; i < count; ++i) sendto(s, data, (size_t)size, 0, (struct sockaddr*)&to, sizeof to);
+        close(s);
+        return 0;
+    }
     if (!tcp) {
         int s = socket(AF_INET, SOCK_DGRAM, 0);
         while (now() < end)

@@ -229,6 +229,20 @@ int usage_error(const std::wstring& reason) {
     return kExitUsage;
 }
 
+// A step of the closing after the peer's close that failed: a line, no box.
+void report_close_step(const wchar_t* caption, const wchar_t* text) {
+    err_line(L"tarvikc: " + one_line(caption) + L": " + one_line(text));
+}
+
+// The peer of a TIP client has gone: its close has been printed with the packets; the
+// connection ends here, and the macro goes on to find its sends refused.
+void end_after_peer_close(ConsoleRun& run) {
+    if (!g_conn.peer_closed || !connection_is_open()) return;
+    err_line(L"tarvikc: " + std::wstring(text_entry(kTextPeerClosed)));
+    close_connection_quietly(report_close_step);
+    print_new_packets(run);
+}
+
 // Runs the macro until it ends, the time is up or the user interrupts.
 int play(ConsoleRun& run, MacroState& macro, const MacroHost& host) {
     const uint32_t started = tick_now();
@@ -236,6 +250,7 @@ int play(ConsoleRun& run, MacroState& macro, const MacroHost& host) {
     uint32_t next_step = started + kMacroTickMs;
     for (;;) {
         print_new_packets(run);
+        end_after_peer_close(run);
         flush_capture(run);
         if (g_interrupted) {
             err_line("tarvikc: interrupted");

@@ -90,6 +90,12 @@ bool open_mode(HWND owner, bool udp, bool server) {
         WSACleanup();
         return false;
     }
+    ask_receive_buffer(s);
+    // A UDP client may send to a subnet's broadcast address, as discovery requests do.
+    const BOOL broadcast = TRUE;
+    if (udp && setsockopt(s, SOL_SOCKET, SO_BROADCAST, reinterpret_cast<const char*>(&broadcast), sizeof broadcast) ==
+                   SOCKET_ERROR)
+        return fail_with_socket(s, L"setsockopt");
     if (!bind_socket(s, server)) return fail_with_socket(s, L"bind");
     if (!udp && server && listen(s, kListenBacklog) == SOCKET_ERROR) return fail_with_socket(s, L"listen");
     if (!udp && !server) {
@@ -113,6 +119,8 @@ bool open_mode(HWND owner, bool udp, bool server) {
     }
     g_conn.udp = udp;
     g_conn.server = server;
+    g_conn.notify_window = owner;
+    g_conn.peer_closed = 0;
     g_conn.main_socket = s;
     g_conn.open = 1;
     LPTHREAD_START_ROUTINE loop = udp ? udp_loop : server ? tip_server_loop : tip_client_loop;
@@ -143,6 +151,78 @@ void close_client_slots() {
         if (slot_in_use(s)) closesocket(s);
         s = INVALID_SOCKET;
     }
+}
+
+// How the closing tells of a step that fails: a box owned by `owner`, or, when the closing
+// must not stop for a box, a line to `report`.
+struct CloseTeller {
+    HWND owner;
+    void (*report)(const wchar_t* caption, const wchar_t* text);
+
+    void say(const wchar_t* caption, const wchar_t* text) const {
+        if (report)
+            report(caption, text);
+        else
+            show_message_box(owner, text, caption, MB_OK);
+    }
+    void socket_error(const wchar_t* operation) const {
+        if (!report) {
+            report_socket_error(operation, owner);
+            return;
+        }
+        wchar_t caption[kSocketTextChars], message[kSocketTextChars];
+        socket_error_texts(WSAGetLastError(), operation, caption, message);
+        report(caption, message);
+    }
+};
+
+// Stops the thread, closes the sockets and ends Winsock; true when every step succeeded.
+bool close_steps(const CloseTeller& tell) {
+    bool tip_client = !g_conn.udp && !g_conn.server;
+    g_conn.open = 0;
+    for (int attempt = 1;; ++attempt) {
+        SOCKET s = g_conn.main_socket;
+        // The peer learns that we are leaving. The TCP threads look at the open flag at
+        // least every 0.1 s; the UDP thread waits in its receive until the socket is closed.
+        // A peer that has gone cannot learn it: its connection refuses the shutdown.
+        if (s != INVALID_SOCKET && shutdown(s, SD_BOTH) == SOCKET_ERROR && tip_client &&
+            !(g_conn.peer_closed && connection_gone(WSAGetLastError()))) {
+            if (tell.report)
+                tell.socket_error(L"shutdown");
+            else
+                report_shutdown_error(kShutdownClient);
+        }
+        Sleep(kCloseCheckMs);
+        if (thread_has_ended()) break;
+        if (attempt == kForcedCheck) {
+            tell.say(L"Forced termination", L"Error！");
+            close_main_socket();
+        }
+        if (attempt == kCloseChecks) {
+            g_conn.open = 1;
+            tell.say(L"Close failure", L"Error！");
+            return false;
+        }
+        if (g_conn.udp) close_main_socket();
+    }
+    CloseHandle(g_conn.thread);
+    g_conn.thread = nullptr;
+    // A UDP thread that found the flag before its socket was closed leaves the socket to
+    // this step too, or its port would stay taken.
+    if (!close_main_socket()) {
+        tell.socket_error(L"closesocket");
+        return false;
+    }
+    if (!g_conn.udp && g_conn.server) close_client_slots();
+    int result = WSACleanup();
+    if (result != 0) {
+        wchar_t text[kBoxChars];
+        swprintf(text, kBoxChars, L"%d", result);
+        tell.say(L"WSACleanup", text);
+        return false;
+    }
+    g_peers.peer_flag = kNoPeer;
+    return true;
 }
 
 } // namespace
@@ -194,42 +274,11 @@ void close_connection(HWND owner) {
     if (g_peers.peer_flag == kTipClientConnected &&
         !text_question_box(kTextClientStillConnected, owner, text_entry(kTextCloseConnectionCaption)))
         return;
+    if (close_steps(CloseTeller{owner, nullptr}))
+        show_message_box(owner, L"Success！", L"LAN disconnect", MB_OK);
+}
 
-    bool tip_client = !g_conn.udp && !g_conn.server;
-    g_conn.open = 0;
-    for (int attempt = 1;; ++attempt) {
-        SOCKET s = g_conn.main_socket;
-        // The peer learns that we are leaving. The TCP threads look at the open flag at
-        // least every 0.1 s; the UDP thread waits in its receive until the socket is closed.
-        if (s != INVALID_SOCKET && shutdown(s, SD_BOTH) == SOCKET_ERROR && tip_client)
-            report_shutdown_error(kShutdownClient);
-        Sleep(kCloseCheckMs);
-        if (thread_has_ended()) break;
-        if (attempt == kForcedCheck) {
-            show_message_box(owner, L"Error！", L"Forced termination", MB_OK);
-            close_main_socket();
-        }
-        if (attempt == kCloseChecks) {
-            g_conn.open = 1;
-            show_message_box(owner, L"Error！", L"Close failure", MB_OK);
-            return;
-        }
-        if (g_conn.udp) close_main_socket();
-    }
-    CloseHandle(g_conn.thread);
-    g_conn.thread = nullptr;
-    // A UDP thread that found the flag before its socket was closed leaves the socket to
-    // this step too, or its port would stay taken.
-    if (!close_main_socket()) {
-        report_socket_error(L"closesocket", owner);
-        return;
-    }
-    if (!g_conn.udp && g_conn.server) close_client_slots();
-    int result = WSACleanup();
-    if (result != 0) {
-        show_number(owner, L"%d", result, L"WSACleanup");
-        return;
-    }
-    g_peers.peer_flag = kNoPeer;
-    show_message_box(owner, L"Success！", L"LAN disconnect", MB_OK);
+void close_connection_quietly(void (*report)(const wchar_t* caption, const wchar_t* text)) {
+    if (!g_conn.thread) return;
+    close_steps(CloseTeller{nullptr, report});
 }

@@ -9,6 +9,10 @@
 
 struct Settings;
 
+// Posted by the TCP client's receive thread to the window that opened the connection when
+// the peer has closed or reset it; the window then ends the connection.
+constexpr UINT kPeerClosedMessage = WM_APP + 1;
+
 struct Connection {
     std::atomic<int> open{0}; // 1 while a connection is open; the receive loop runs while it is 1
     std::atomic<SOCKET> main_socket{INVALID_SOCKET}; // client: connected; TCP server: listening
@@ -17,6 +21,8 @@ struct Connection {
     HANDLE thread = nullptr;  // the receive thread
     DWORD thread_word = 0;    // its id, later its exit code
     HWND owner = nullptr;     // owns the message boxes of opening and closing
+    HWND notify_window = nullptr;  // the opener's window, told of a peer's close (may be none)
+    std::atomic<int> peer_closed{0}; // 1 once a TCP client's peer has closed or reset
     WSADATA wsa_data{};
     sockaddr_in client_local{}; // a client's own address when bind_mode is 1
     sockaddr_in address{};      // a client's peer, or a server's own address
@@ -34,6 +40,9 @@ bool open_tip_server(HWND owner);
 bool open_udp_client(HWND owner);
 bool open_udp_server(HWND owner);
 void close_connection(HWND owner);
+// Ends a connection whose peer has gone: the closing's steps without its question and
+// without any message box; a step that fails is told to `report` (caption, text).
+void close_connection_quietly(void (*report)(const wchar_t* caption, const wchar_t* text));
 // Opens in the mode the settings name (one of the four above).
 bool open_connection_of_mode(HWND owner);
 

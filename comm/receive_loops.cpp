@@ -10,14 +10,34 @@
 
 namespace {
 
-using ReceiveBuffer = uint8_t[kReceiveBlockBytes];
+static_assert(kReceiveBytes <= kLargestPacket, "a whole receive fits the traffic buffer after a slide");
+
+// One receive buffer per thread, on its stack; only what a receive wrote is read.
+using ReceiveBuffer = uint8_t[kReceiveBytes];
 
 char* as_chars(ReceiveBuffer& buffer) { return reinterpret_cast<char*>(buffer); }
 
-// The macro runner compares against the newest receive buffer.
-void keep_last_received(const ReceiveBuffer& buffer) {
+// The macro runner compares against the start of the newest receive: its first bytes,
+// zero-terminated, with zeros after them. Called with g_peers.lock held.
+void keep_last_received_locked(const uint8_t* bytes, int got) {
+    const int n = got < 0 ? 0 : got < kReceiveBlockBytes - 1 ? got : kReceiveBlockBytes - 1;
+    std::memcpy(g_peers.last_received, bytes, static_cast<size_t>(n));
+    std::memset(g_peers.last_received + n, 0, static_cast<size_t>(kReceiveBlockBytes - n));
+}
+
+void keep_last_received(const uint8_t* bytes, int got) {
     std::lock_guard<std::mutex> guard(g_peers.lock);
-    std::memcpy(g_peers.last_received, buffer, kReceiveBlockBytes);
+    keep_last_received_locked(bytes, got);
+}
+
+// The TCP client's peer has gone: its close goes into the dump as a TCP server writes a
+// client's, and whoever opened the connection is told, so that it ends the connection.
+void record_peer_close(const PacketFacts& about) {
+    uint8_t octets[4];
+    address_octets(g_conn.address, octets);
+    traffic_put_address(kClientEvent, octets, kCodeBaseClose, &about);
+    g_conn.peer_closed = 1;
+    if (g_conn.notify_window) PostMessageW(g_conn.notify_window, kPeerClosedMessage, 0, 0);
 }
 
 DWORD thread_ends() {
@@ -62,6 +82,7 @@ void accept_client(SOCKET listening) {
     int length = sizeof from;
     SOCKET client = accept(listening, reinterpret_cast<sockaddr*>(&from), &length);
     if (client == INVALID_SOCKET) return; // nobody came in: nothing to record
+    ask_receive_buffer(client);
     const sockaddr_in local = socket_local_address(client);
     {
         std::lock_guard<std::mutex> guard(g_peers.lock);
@@ -100,14 +121,13 @@ void drop_client(int slot, const uint8_t octets[4]) {
 
 void serve_client(int slot, ReceiveBuffer& buffer) {
     g_peers.current_slot = slot;
-    std::memset(buffer, 0, kReceiveBlockBytes);
-    int got = recv(g_peers.slots[slot], as_chars(buffer), kReceiveChunk, 0);
+    int got = recv(g_peers.slots[slot], as_chars(buffer), kReceiveBytes, 0);
     uint8_t octets[4];
     address_octets(g_peers.slot_address[slot], octets);
     if (got == 0) {
         drop_client(slot, octets);
     } else if (got > 0) {
-        keep_last_received(buffer);
+        keep_last_received(buffer, got);
         const PacketFacts about = slot_about(slot);
         traffic_record_packet(kFromAddress, octets, kCodeBaseTcp, kReceivedByte, buffer, got, &about);
     } else {
@@ -135,21 +155,23 @@ DWORD WINAPI tip_client_loop(void*) {
         FD_SET(s, &readable);
         int ready = wait_readable(readable);
         if (ready == 0) continue;
-        std::memset(buffer, 0, sizeof buffer);
-        int got = ready == SOCKET_ERROR ? SOCKET_ERROR : recv(s, as_chars(buffer), kReceiveChunk, 0);
-        if (got == SOCKET_ERROR) {
+        int got = ready == SOCKET_ERROR ? SOCKET_ERROR : recv(s, as_chars(buffer), kReceiveBytes, 0);
+        if (got > 0) {
+            traffic_append(kReceivedByte, buffer, got, &about);
+            keep_last_received(buffer, got);
+            continue;
+        }
+        if (got == SOCKET_ERROR && !connection_gone(WSAGetLastError())) {
             Sleep(kRetryPauseMs);
             continue;
         }
-        traffic_append(kReceivedByte, buffer, got, &about); // nothing but the slide check for 0 bytes
-        keep_last_received(buffer);
-        // After the peer has closed every receive returns 0 at once.
-        if (got == 0) {
-            // A receive woken by our own closing is not the peer's close.
-            if (!peer_closed && connection_is_open()) traffic_note_event(kEventClosed, about);
-            peer_closed = true;
-            Sleep(kRetryPauseMs);
-        }
+        // 0 bytes or a reset: the peer has gone. A receive woken by our own closing is not
+        // the peer's close.
+        if (!connection_is_open()) break;
+        keep_last_received(buffer, 0);
+        record_peer_close(about);
+        peer_closed = true;
+        break;
     }
     if (!peer_closed) {
         about.flags |= kLocalCloses;
@@ -206,15 +228,14 @@ DWORD WINAPI udp_loop(void*) {
     const bool server = g_conn.server;
     ReceiveBuffer buffer;
     while (connection_is_open()) {
-        std::memset(buffer, 0, sizeof buffer);
         sockaddr_in from{};
         int length = sizeof from;
-        int got = recvfrom(g_conn.main_socket, as_chars(buffer), kReceiveChunk, 0, reinterpret_cast<sockaddr*>(&from),
+        int got = recvfrom(g_conn.main_socket, as_chars(buffer), kReceiveBytes, 0, reinterpret_cast<sockaddr*>(&from),
                            &length);
         if (got == SOCKET_ERROR) {
-            // A datagram longer than the buffer still shows what the buffer holds.
+            // No IPv4 datagram is longer than the buffer; should one be, what it holds shows.
             if (WSAGetLastError() == WSAEMSGSIZE) {
-                got = kReceiveChunk;
+                got = kReceiveBytes;
             } else {
                 // An unbound client's receive fails at once until its first send binds it.
                 Sleep(kRetryPauseMs);
@@ -229,7 +250,7 @@ DWORD WINAPI udp_loop(void*) {
             // A client's socket is bound by its first send: its port is learnt then.
             if (g_peers.main_local.sin_port == 0) g_peers.main_local = socket_local_address(g_conn.main_socket);
             about = packet_about(g_peers.main_local, from, false, false);
-            std::memcpy(g_peers.last_received, buffer, kReceiveBlockBytes);
+            keep_last_received_locked(buffer, got);
             g_peers.last_sender = from;
             // A full list keeps the first twenty senders.
             if (server && g_peers.sender_count < kSenderListSize)
@@ -243,4 +264,22 @@ DWORD WINAPI udp_loop(void*) {
         }
     }
     return thread_ends();
+}
+
+void ask_receive_buffer(SOCKET s) {
+    const int asked = kReceiveBufferAsked;
+    setsockopt(s, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&asked), sizeof asked);
+}
+
+bool connection_gone(int code) {
+    switch (code) {
+    case WSAECONNRESET:
+    case WSAECONNABORTED:
+    case WSAENETRESET:
+    case WSAESHUTDOWN:
+    case WSAENOTCONN:
+    case WSAETIMEDOUT:
+        return true;
+    }
+    return false;
 }

@@ -2,8 +2,11 @@
 
 #include "app/seams.h"
 #include "app/settings.h"
+#include "app/text_ids.h"
+#include "app/text_table.h"
 #include "comm/connection.h"
 #include "comm/peers.h"
+#include "comm/socket_errors.h"
 #include "comm/traffic_buffer.h"
 
 #include <cstring>
@@ -20,6 +23,22 @@ int show_send_error(int code) {
 
 int sent_or_error(int result) { return result == SOCKET_ERROR ? WSAGetLastError() : 0; }
 
+// A send after the connection ended (its peer closed it while a send tool stayed open).
+int refuse_not_connected() {
+    wchar_t caption[kSocketTextChars], message[kSocketTextChars];
+    socket_error_texts(WSAENOTCONN, L"send", caption, message);
+    show_message_box(nullptr, message, caption, MB_OK);
+    return kSendRefused;
+}
+
+// A send to a TCP server's slot whose client has gone.
+int refuse_empty_slot(int slot) {
+    wchar_t text[kTextChars + 16];
+    swprintf(text, kTextChars + 16, L"%ls %d", text_entry(kTextNoClientAtSlot), slot);
+    show_message_box(nullptr, text, text_entry(kTextNoClientCaption), MB_OK);
+    return kSendRefused;
+}
+
 int send_to(const sockaddr_in& to, const uint8_t* bytes, int length) {
     return sent_or_error(sendto(g_conn.main_socket, reinterpret_cast<const char*>(bytes), length, 0,
                                 reinterpret_cast<const sockaddr*>(&to), sizeof to));
@@ -30,13 +49,18 @@ int send_to(const sockaddr_in& to, const uint8_t* bytes, int length) {
 int send_bytes(int destination, const uint8_t* bytes, int length) {
     destination = clamp_destination(destination);
     const char* data = reinterpret_cast<const char*>(bytes);
+    if (!connection_is_open()) return refuse_not_connected();
     int code;
     if (!g_conn.udp && !g_conn.server) {
         code = sent_or_error(send(g_conn.main_socket, data, length, 0));
     } else if (!g_conn.udp) {
         // Held across the send so that the receive thread cannot close this client's
-        // socket under it; a free slot makes the send fail.
-        std::lock_guard<std::mutex> guard(g_peers.lock);
+        // socket under it.
+        std::unique_lock<std::mutex> guard(g_peers.lock);
+        if (!slot_in_use(g_peers.slots[destination])) {
+            guard.unlock();
+            return refuse_empty_slot(destination);
+        }
         code = sent_or_error(send(g_peers.slots[destination], data, length, 0));
     } else if (g_conn.server) {
         sockaddr_in to;

@@ -126,14 +126,18 @@ void winsock_error_text(int code, const wchar_t* operation, wchar_t* out, size_t
     swprintf(out, out_chars, L"%ls", winsock_error_sentence(code, japanese_texts(), hint));
 }
 
-void report_socket_error(const wchar_t* operation, HWND owner) {
-    int code = WSAGetLastError();
-    wchar_t caption[kSocketTextChars];
+void socket_error_texts(int code, const wchar_t* operation, wchar_t caption[kSocketTextChars],
+                        wchar_t message[kSocketTextChars]) {
     wchar_t sentence[kSocketTextChars];
-    wchar_t message[kSocketTextChars];
     swprintf(caption, kSocketTextChars, L"%ls_Error", operation);
     winsock_error_text(code, operation, sentence, kSocketTextChars);
     swprintf(message, kSocketTextChars, L"No.%d :%ls", code, sentence);
+}
+
+void report_socket_error(const wchar_t* operation, HWND owner) {
+    wchar_t caption[kSocketTextChars];
+    wchar_t message[kSocketTextChars];
+    socket_error_texts(WSAGetLastError(), operation, caption, message);
     show_message_box(owner, message, caption, MB_OK);
 }
 

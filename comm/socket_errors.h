@@ -17,8 +17,11 @@ const wchar_t* shutdown_error_sentence(int code, bool japanese);
 // bind_mode is 1 and the failed operation was not "connect".
 void winsock_error_text(int code, const wchar_t* operation, wchar_t* out, size_t out_chars);
 
-// A socket call named `operation` has just failed: "No.<code> :<sentence>" under the
-// caption "<operation>_Error", owned by `owner` (none from the receive thread).
+// The caption "<operation>_Error" and the message "No.<code> :<sentence>" of a failed call.
+void socket_error_texts(int code, const wchar_t* operation, wchar_t caption[kSocketTextChars],
+                        wchar_t message[kSocketTextChars]);
+// A socket call named `operation` has just failed: its message under its caption, owned by
+// `owner` (none from the receive thread).
 void report_socket_error(const wchar_t* operation, HWND owner);
 
 enum ShutdownSide {

@@ -13,6 +13,11 @@ namespace {
 
 constexpr int kTrailerRecords = 3;
 constexpr int kAddressRecords = 4;
+// The write index never passes the block's end, so after one slide it is at most
+// capacity - kSlideRecords, and the largest packet with its group and trailer must fit there.
+static_assert(kTrafficCapacity - kSlideRecords + kAddressRecords + kLargestPacket + kTrailerRecords <=
+                  kTrafficCapacity,
+              "a whole packet fits after one slide");
 
 void fill_gap_digits_locked(uint32_t now) {
     TrafficBuffer& t = g_traffic;
@@ -78,13 +83,18 @@ void slide_locked() {
     t.discarded += kSlideRecords;
 }
 
-void slide_check_locked() {
-    if (g_traffic.write_index > kSlideThreshold) slide_locked();
+// The oldest half goes before a write that would take the write index past the slide
+// point, not after it: a slide after the write could drop the start of the very packet
+// just written. So the write index never passes the slide point, and what is written is
+// always there whole afterwards.
+void slide_before_locked(int needed) {
+    if (g_traffic.write_index + needed > kSlideThreshold) slide_locked();
 }
 
 // Makes room for `needed` records at the write index; returns how many fit after that
 // (all of them, unless a single request is larger than the block itself).
 int make_room_locked(int needed) {
+    slide_before_locked(needed);
     if (g_traffic.write_index + needed > kTrafficCapacity) slide_locked();
     return std::min(needed, kTrafficCapacity - g_traffic.write_index);
 }
@@ -108,7 +118,9 @@ void append_packet_locked(int kind, const uint8_t* bytes, int length, int group,
     int start = group >= 0 ? group : t.write_index;
     if (length >= 1) {
         if (t.pending_gap > 2) fill_gap_digits_locked(now);
-        int room = make_room_locked(length + kTrailerRecords) - kTrailerRecords;
+        // With an address group, the room for both was made before the group was written.
+        int room = (group < 0 ? make_room_locked(length + kTrailerRecords) : kTrafficCapacity - t.write_index) -
+                   kTrailerRecords;
         if (group < 0) start = t.write_index; // a slide to make room moved it
         length = std::min(length, room);
         TrafficRecord* r = t.records + t.write_index;
@@ -131,7 +143,6 @@ void append_packet_locked(int kind, const uint8_t* bytes, int length, int group,
     }
     if (about && (length >= 1 || start < t.write_index))
         add_fact_locked(start, t.write_index - start, kind, *about, bytes, std::max(length, 0));
-    slide_check_locked();
 }
 
 } // namespace
@@ -191,7 +202,7 @@ void traffic_record_packet(int address_kind, const uint8_t octets[4], int code_b
     std::lock_guard<std::mutex> guard(g_traffic.lock);
     if (!g_traffic.records) return;
     // The group and its packet must not be split by a slide between them.
-    if (g_traffic.write_index + kAddressRecords + length + kTrailerRecords > kTrafficCapacity) slide_locked();
+    make_room_locked(kAddressRecords + std::max(length, 0) + kTrailerRecords);
     put_address_locked(address_kind, octets, code_base);
     append_packet_locked(kind, bytes, length, g_traffic.write_index - kAddressRecords, about);
 }

@@ -11,6 +11,9 @@
 inline constexpr int kTrafficCapacity = 131200;   // records in the block
 inline constexpr int kSlideThreshold = 0x1FF00;   // above this write index the oldest half goes
 inline constexpr int kSlideRecords = 65536;       // records discarded by one slide
+// The longest packet recorded whole: the largest UDP payload over IPv4. With its address
+// group and trailer it fits the room one slide makes, wherever the write index stood.
+inline constexpr int kLargestPacket = 65507;
 
 enum RecordKind : uint8_t {
     kReceivedByte = 1,

@@ -185,6 +185,14 @@ FUZZ_UNTRACED std::vector<uint8_t> packet_bytes(FuzzedDataProvider& in, int leng
     return bytes;
 }
 
+// Mostly short packets; now and then one up to the longest a receive takes, which forces
+// slides and must always be recorded whole.
+FUZZ_UNTRACED int packet_length(FuzzedDataProvider& in, int least) {
+    if (g_budget > kLargestPacket && in.ConsumeIntegralInRange<int>(0, 7) == 0)
+        return in.ConsumeIntegralInRange<int>(std::max(least, 1), kLargestPacket);
+    return in.ConsumeIntegralInRange<int>(least, 2000);
+}
+
 void advance_time(FuzzedDataProvider& in) {
     if (in.ConsumeBool())
         g_fake_tick += in.ConsumeIntegralInRange<uint32_t>(0, 3000);
@@ -256,7 +264,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         switch (in.ConsumeIntegralInRange<int>(0, 8)) {
         case 0: { // one packet, or any other kind
             int kind = in.ConsumeIntegralInRange<int>(0, 9);
-            int length = in.ConsumeIntegralInRange<int>(-2, 2000);
+            int length = packet_length(in, -2);
             advance_time(in);
             std::vector<uint8_t> bytes = packet_bytes(in, std::max(length, 0));
             if (length < 0) {
@@ -271,7 +279,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
         case 1: { // a burst of packets, to reach the slides
             int count = in.ConsumeIntegralInRange<int>(1, 120);
-            int length = in.ConsumeIntegralInRange<int>(1, 2000);
+            int length = packet_length(in, 1);
             uint32_t pause = in.ConsumeIntegralInRange<uint32_t>(0, 500);
             std::vector<uint8_t> bytes = packet_bytes(in, length);
             for (int i = 0; i < count && g_budget > 0; ++i) {
@@ -305,7 +313,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             uint8_t octets[4];
             for (uint8_t& o : octets) o = in.ConsumeIntegral<uint8_t>();
             int kind = in.ConsumeIntegralInRange<int>(0, 3);
-            int length = in.ConsumeIntegralInRange<int>(0, 2000);
+            int length = packet_length(in, 0);
+            g_budget -= length + 7;
             advance_time(in);
             std::vector<uint8_t> bytes = packet_bytes(in, length);
             const uint64_t first = g_model.end();

@@ -31,7 +31,9 @@ void appender(int kind, uint8_t step, bool with_addresses, unsigned seed) {
     const uint8_t octets[4] = {127, 0, 0, static_cast<uint8_t>(kind)};
     while (!g_stop.load(std::memory_order_relaxed)) {
         seed = seed * 1103515245u + 12345u;
-        int length = 1 + static_cast<int>((seed >> 8) % 1500);
+        // Now and then a packet as long as a receive takes: it forces a slide.
+        int length = (seed & 0x3F00) == 0 ? kLargestPacket - static_cast<int>((seed >> 16) % 64)
+                                          : 1 + static_cast<int>((seed >> 8) % 1500);
         fill_packet(bytes, length, step);
         if (with_addresses)
             traffic_record_packet(kFromAddress, octets, 0, kind, bytes.data(), length);

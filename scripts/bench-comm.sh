@@ -2,7 +2,8 @@
 # Builds Tarvik and measures its receive threads against a bare Winsock loop, both under
 # Wine, fed on 127.0.0.1 by a Linux sender: datagrams per second into the UDP server and
 # megabytes per second into the TCP server, with the ratio and the longest pause of the
-# main window, and the same with a capture to disk running.
+# main window, and the same with a capture to disk running; then the receive buffer the
+# sockets ask for and a burst of 20,000 64-byte datagrams with and without it.
 # Usage: scripts/bench-comm.sh [seconds per turn, default 2] [rounds, default 4]
 # [datagram size, default 32]
 set -euo pipefail
@@ -34,3 +35,15 @@ for mode in udp tcp; do
     kill "$sender" 2>/dev/null || true
     wait "$sender" 2>/dev/null || true
 done
+
+# The burst: the benchmark opens the UDP server twice and says "ready <n>" each time.
+port=$(python3 -c "import socket; s=socket.socket(socket.AF_INET, socket.SOCK_DGRAM); s.bind(('127.0.0.1', 0)); print(s.getsockname()[1])")
+out="$WORK/burst.txt"
+"$TARVIK_ROOT/scripts/wine-emulator" "$BUILD/bench/bench_receive.exe" burst "$port" 20000 64 >"$out" 2>&1 &
+bench=$!
+for turn in 1 2; do
+    for _ in $(seq 300); do grep -q "ready $turn" "$out" && break; sleep 0.1; done
+    "$BUILD/bench/flood_sender" burst "$port" 20000 64
+done
+wait "$bench" || true
+grep -v '^ready' "$out"

@@ -4,7 +4,7 @@
 TARVIK_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 TARVIK_PACKAGES="cmake ninja-build python3 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
 mingw-w64-x86-64-dev wine wine64 xvfb xauth imagemagick fonts-wine fonts-wqy-microhei googletest \
-clang libclang-rt-14-dev tshark"
+clang libclang-rt-14-dev tshark iproute2"
 
 # Installs what is missing (as root), or says the exact line to run.
 ensure_packages() {

@@ -235,16 +235,17 @@ int send_from_dialog(HWND dialog, const wchar_t* chars, int count) {
     const int destination = clamp_destination(chosen_destination(dialog));
     uint8_t to[4] = {};
     const bool addressed = server_mode() && send_to_address(destination, to);
-    if (send_bytes(destination, bytes, count) != 0) {
-        // The attempt keeps its send-to records, as it always has; only the packet is missing.
-        if (addressed) traffic_put_address(kToAddress, to, 0);
+    if (const int code = send_bytes(destination, bytes, count)) {
+        // A failed attempt keeps its send-to records, as it always has; only the packet is
+        // missing. A refused one (no connection, no client there) records nothing.
+        if (addressed && code != kSendRefused) traffic_put_address(kToAddress, to, kCodeBaseTcp);
         return 0;
     }
     // The address group and the packet go in together: a packet that the receive thread
     // records meanwhile must not fall between them.
     const PacketFacts about = send_about(destination);
     if (addressed)
-        traffic_record_packet(kToAddress, to, 0, kSentByte, bytes, count, &about);
+        traffic_record_packet(kToAddress, to, kCodeBaseTcp, kSentByte, bytes, count, &about);
     else
         traffic_append(kSentByte, bytes, count, &about);
     file_in_history(sent.chars, count);

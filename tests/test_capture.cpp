@@ -11,6 +11,7 @@
 #include "comm/capture.h"
 #include "comm/connection.h"
 #include "comm/packet_export.h"
+#include "comm/peers.h"
 #include "comm/sending.h"
 #include "comm/traffic_buffer.h"
 #include "res/resource.h"
@@ -22,6 +23,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
@@ -317,3 +319,93 @@ TEST_F(CaptureTest, DiskErrorStopsTheCaptureNotTheConnection) {
 }
 
 } // namespace
+
+// The peer of a TCP client closes, or resets: the close shows with its address, the
+// connection ends by itself without a box, a send afterwards is refused and records
+// nothing, and the export ends the stream with the peer's FIN.
+TEST_F(CaptureTest, TipClientPeerCloseEndsTheConnection) {
+    for (bool reset : {false, true}) {
+        SCOPED_TRACE(reset ? "reset" : "close");
+        traffic_reset();
+        Socket peer = open_tip_client();
+        const std::string tarvik = far_end(peer.s), other = own_end(peer.s);
+        ASSERT_TRUE(loopback::send_text(peer.s, "hi"));
+        ASSERT_TRUE(records_reach(5));
+        take_boxes();
+        if (reset)
+            loopback::tcp_reset(peer);
+        else
+            peer.close();
+        const DWORD closed_by = GetTickCount() + 1000;
+        ASSERT_TRUE(loopback::wait_until([] {
+            harness::pump_messages();
+            return !connection_is_open();
+        }));
+        EXPECT_LE(GetTickCount(), closed_by + 100);
+        EXPECT_EQ(g_conn.thread, nullptr); // the receive thread has ended
+        EXPECT_EQ(loopback::trace(loopback::records()), "hi|C1");
+        EXPECT_EQ(take_boxes(), std::vector<std::wstring>{});
+
+        const uint8_t ab[] = {'A', 'B'};
+        const int before = traffic_state().write_index;
+        EXPECT_EQ(send_bytes(0, ab, 2), kSendRefused);
+        std::vector<std::wstring> boxes = take_boxes();
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_NE(boxes[0].find(L"No.10057"), std::wstring::npos) << boxes[0];
+        EXPECT_EQ(traffic_state().write_index, before);
+
+        std::vector<tshark::Frame> frames = exported(L"peer-closed.pcapng");
+        EXPECT_EQ(data_frames(frames), std::vector<std::string>{arrow(other, tarvik, "hi")});
+        const tshark::Frame* first_fin = nullptr;
+        for (const tshark::Frame& f : frames)
+            if ((f.flags & 1) && !first_fin) first_fin = &f;
+        ASSERT_NE(first_fin, nullptr);
+        EXPECT_EQ(first_fin->src + ":" + std::to_string(first_fin->src_port), other);
+    }
+}
+
+// Datagrams longer than the old 1,023-byte receive, to both UDP roles: each is one packet
+// with every byte, in the dump, in a saved log that loads back equal and in the export.
+TEST_F(CaptureTest, WholeDatagramsInDumpLogAndExport) {
+    const int sizes[] = {1400, 9000, kLargestPacket};
+    for (bool server : {true, false}) {
+        SCOPED_TRACE(server ? "server" : "client");
+        traffic_reset();
+        Socket peer = loopback::udp_socket("127.0.0.1", 0);
+        int tarvik_port = 0;
+        if (server) {
+            tarvik_port = open_server(true);
+        } else {
+            use_mode(true, false, loopback::local_port(peer.s), 0);
+            open();
+            ASSERT_TRUE(connection_is_open());
+            send_macro(0, "?"); // binds the client; the peer answers to where it came from
+            tarvik_port = ntohs(g_peers.main_local.sin_port);
+        }
+        std::string expected_lengths;
+        int at = traffic_state().write_index;
+        for (int size : sizes) {
+            std::string datagram(static_cast<size_t>(size), 'x');
+            for (int i = 0; i < size; ++i) datagram[i] = static_cast<char>(i * 31 + size);
+            ASSERT_TRUE(loopback::send_datagram(peer.s, tarvik_port, datagram));
+            ASSERT_TRUE(records_reach(at += (server ? 4 : 0) + size + 3));
+            EXPECT_EQ(loopback::packets(loopback::records(), kReceivedByte).back(), datagram);
+            expected_lengths += std::to_string(size + 8) + "\n";
+        }
+        const std::wstring exported_file = dir_.file(L"whole.pcapng");
+        ASSERT_TRUE(export_pcapng_to(window_, exported_file.c_str()));
+        EXPECT_EQ(tshark::run(exported_file, "-Y 'udp.srcport!=" + std::to_string(tarvik_port) +
+                                                 "' -T fields -e udp.length"),
+                  expected_lengths);
+        const std::vector<TrafficRecord> recorded = loopback::records();
+        const std::wstring log = dir_.file(L"whole.log");
+        ASSERT_TRUE(write_log_file(log.c_str()));
+        traffic_reset();
+        harness::queue_file_answer(log);
+        load_log(window_);
+        const std::vector<TrafficRecord> loaded = loopback::records();
+        ASSERT_EQ(loaded.size(), recorded.size());
+        EXPECT_EQ(std::memcmp(loaded.data(), recorded.data(), loaded.size() * sizeof(TrafficRecord)), 0);
+        close();
+    }
+}

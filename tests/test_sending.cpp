@@ -66,14 +66,23 @@ TEST_F(CommTest, TipServerSendsToTheChosenClientAndNamesIt) {
     ASSERT_TRUE(send_to_address(1, octets));
     EXPECT_EQ(octets[3], 2);
 
-    // A free slot: the send fails with its Winsock error and nothing is recorded.
-    int before = traffic_state().write_index;
-    int code = send_from_macro(3, kAB, 2);
-    EXPECT_NE(code, 0);
-    EXPECT_EQ(take_boxes(), std::vector<std::wstring>{L"WSAGetLastError|ERR:" + std::to_wstring(code)});
-    EXPECT_EQ(traffic_state().write_index, before);
     // A destination outside 0-9 is the first client.
     EXPECT_EQ(send_bytes(12, kAB, 2), 0);
+    EXPECT_EQ(loopback::receive(first.s), "AB");
+
+    // The second client leaves: a send to its slot, or to one never used, says that no
+    // client is there and records nothing; the first still gets its data.
+    g_settings.moji_type = 1;
+    second.close();
+    int before = traffic_state().write_index + 4;
+    ASSERT_TRUE(records_reach(before)); // its close
+    for (int slot : {1, 3}) {
+        EXPECT_EQ(send_from_macro(slot, kAB, 2), kSendRefused);
+        EXPECT_EQ(take_boxes(), std::vector<std::wstring>{L"No client|No client is connected at client slot " +
+                                                          std::to_wstring(slot)});
+        EXPECT_EQ(traffic_state().write_index, before);
+    }
+    EXPECT_EQ(send_from_macro(0, kAB, 2), 0);
     EXPECT_EQ(loopback::receive(first.s), "AB");
 }
 

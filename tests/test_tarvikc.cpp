@@ -183,6 +183,35 @@ TEST_F(TarvikcTest, ModbusExampleSendsItsFrameWithTheCrc) {
     EXPECT_TRUE(contains(r.out, " 8: 01 03 00 00 00 0A C5 CD |........|")) << r.out;
 }
 
+// The peer closes while the macro runs: the close is a line of its own, the connection
+// ends, later sends are refused, and the macro decides the exit status.
+TEST_F(TarvikcTest, PeerCloseEndsTheConnectionAndTheMacroDecides) {
+    const struct {
+        std::vector<std::wstring> macro;
+        DWORD code;
+    } cases[] = {
+        {kAsking, 1}, // no answer comes: "FAIL"
+        {{L"send, wait, send again", L"SEND 41", L"TIME 010", L"SEND 42", L"PEND"}, 0},
+    };
+    for (const auto& c : cases) {
+        const int port = loopback::free_port(SOCK_STREAM);
+        Socket listener = loopback::tcp_listener("127.0.0.1", port);
+        std::thread peer([&] {
+            Socket s = loopback::tcp_accept(listener.s, 10000);
+            loopback::receive(s.s, 5000);
+        });
+        write_macro(c.macro);
+        console::Result r = run(L"--tcp-client 127.0.0.1:" + std::to_wstring(port) + L" --macro m.txt");
+        peer.join();
+        EXPECT_EQ(r.code, c.code) << r.out << r.err;
+        EXPECT_TRUE(contains(r.out, " CLOSE 127.0.0.1:" + std::to_string(port))) << r.out;
+        EXPECT_TRUE(contains(r.err, "tarvikc: The peer closed the connection.")) << r.err;
+        if (c.code == 0) {
+            EXPECT_TRUE(contains(r.err, "No.10057")) << r.err;
+        }
+    }
+}
+
 TEST_F(TarvikcTest, ExitStatusesAndTheFilesWrittenOnTheWay) {
     // A UDP client opens without a peer; nothing answers it.
     const std::wstring nowhere = L"--udp-client 127.0.0.1:" + std::to_wstring(loopback::free_port(SOCK_DGRAM));

@@ -158,6 +158,35 @@ TEST_F(TrafficBufferTest, AnAppendNeverWritesPastTheBlock) {
     EXPECT_EQ(at(s.write_index - 1030).kind, kFromAddress);
 }
 
+// The longest receive fits whole after one slide wherever the write index stands, with an
+// address group or without, up to the block's very end (address groups alone reach it).
+TEST_F(TrafficBufferTest, TheLongestPacketAlwaysFitsWhole) {
+    const std::vector<uint8_t> bytes(kLargestPacket, 0x5A);
+    const uint8_t address[4] = {127, 0, 0, 1};
+    for (int start : {0, kSlideThreshold - kLargestPacket, kSlideThreshold, kTrafficCapacity - 4, kTrafficCapacity}) {
+        for (bool grouped : {false, true}) {
+            SCOPED_TRACE(std::to_string(start) + (grouped ? " grouped" : ""));
+            traffic_reset();
+            g_traffic.write_index = start;
+            if (grouped)
+                traffic_record_packet(kFromAddress, address, kCodeBaseUdp, kReceivedByte, bytes.data(), kLargestPacket);
+            else
+                append(kReceivedByte, bytes);
+            const TrafficState s = traffic_state();
+            ASSERT_LE(s.write_index, kTrafficCapacity);
+            const int first = s.write_index - 3 - kLargestPacket;
+            ASSERT_GE(first, 0);
+            int data = 0;
+            while (data < kLargestPacket && at(first + data).kind == kReceivedByte) ++data;
+            EXPECT_EQ(data, kLargestPacket);
+            EXPECT_EQ(at(s.write_index - 3).kind, kGapMark);
+            if (grouped) {
+                EXPECT_EQ(at(first - 4).kind, kFromAddress);
+            }
+        }
+    }
+}
+
 TEST_F(TrafficBufferTest, LoadedRecordsEndTheRunningGap) {
     append(kReceivedByte, {1, 2, 3});
     std::vector<TrafficRecord> loaded(10);

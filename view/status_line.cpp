@@ -1,6 +1,7 @@
 #include "view/status_line.h"
 
 #include "app/settings.h"
+#include "app/status_bar.h"
 #include "comm/connection.h"
 #include "comm/traffic_buffer.h"
 #include "look/colours.h"
@@ -10,6 +11,18 @@
 #include "view/view_metrics.h"
 
 #include <cwchar>
+
+namespace {
+
+wchar_t g_note[kStatusTextChars];
+
+} // namespace
+
+void set_status_note(const wchar_t* text) {
+    wcsncpy(g_note, text ? text : L"", kStatusTextChars - 1);
+    g_note[kStatusTextChars - 1] = 0;
+    if (g_status_bar) InvalidateRect(g_status_bar, nullptr, TRUE);
+}
 
 bool draw_status_part(const DRAWITEMSTRUCT* item) {
     if (!item || item->CtlID != IDC_STATUS_BAR) return false;
@@ -23,6 +36,7 @@ bool draw_status_part(const DRAWITEMSTRUCT* item) {
     values.lines_on_screen = g_view.lines_on_screen;
     values.write_index = traffic_state().write_index;
     values.view_top = g_view.view_top;
+    values.note = g_note;
     wchar_t text[kStatusTextChars];
     if (!format_status_text(static_cast<int>(item->itemID), g_settings, values, text)) return false;
     TextOutW(item->hDC, rc.left, rc.top, text, static_cast<int>(wcslen(text)));

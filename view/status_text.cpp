@@ -40,7 +40,10 @@ bool format_status_text(int part, const Settings& s, const StatusValues& v, wcha
         swprintf(out, n, L"Scroll=%d", v.view_top);
         break;
     case 7:
-        wcscpy(out, L"By Brenlow");
+        if (v.note && v.note[0])
+            wcsncpy(out, v.note, n - 1);
+        else
+            wcscpy(out, L"By Brenlow");
         break;
     default:
         return false;

@@ -13,6 +13,7 @@ struct StatusValues {
     int lines_on_screen = 0;
     int write_index = 0;
     int view_top = 0;
+    const wchar_t* note = L""; // a note of the program's (part 7 shows it instead of its own text)
 };
 
 // Part 0-7 into out (kStatusTextChars, always terminated; a text that would not fit is
