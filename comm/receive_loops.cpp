@@ -119,7 +119,18 @@ void drop_client(int slot, const uint8_t octets[4]) {
     if (!others) g_peers.peer_flag = kNoPeer;
 }
 
-void serve_client(int slot, ReceiveBuffer& buffer) {
+// A receive that filled the whole buffer has more behind it, most likely: asking the socket
+// is far cheaper than another select, which is what holds a flood back. A few rounds at
+// most, so that the other clients and the open flag are looked at soon.
+constexpr int kDrainRounds = 16;
+
+bool more_waiting(SOCKET s, int got) {
+    u_long waiting = 0;
+    return got == kReceiveBytes && ioctlsocket(s, FIONREAD, &waiting) == 0 && waiting > 0;
+}
+
+// Returns what the receive returned.
+int serve_client(int slot, ReceiveBuffer& buffer) {
     g_peers.current_slot = slot;
     int got = recv(g_peers.slots[slot], as_chars(buffer), kReceiveBytes, 0);
     uint8_t octets[4];
@@ -137,6 +148,7 @@ void serve_client(int slot, ReceiveBuffer& buffer) {
         std::lock_guard<std::mutex> guard(g_peers.lock);
         g_peers.slot_failed[slot] = true;
     }
+    return got;
 }
 
 bool polled(int slot) { return g_peers.slots[slot] != INVALID_SOCKET && !g_peers.slot_failed[slot]; }
@@ -159,6 +171,12 @@ DWORD WINAPI tip_client_loop(void*) {
         if (got > 0) {
             traffic_append(kReceivedByte, buffer, got, &about);
             keep_last_received(buffer, got);
+            for (int round = 1; round < kDrainRounds && connection_is_open() && more_waiting(s, got); ++round) {
+                got = recv(s, as_chars(buffer), kReceiveBytes, 0);
+                if (got <= 0) break; // the next pass finds out why
+                traffic_append(kReceivedByte, buffer, got, &about);
+                keep_last_received(buffer, got);
+            }
             continue;
         }
         if (got == SOCKET_ERROR && !connection_gone(WSAGetLastError())) {
@@ -209,7 +227,10 @@ DWORD WINAPI tip_server_loop(void* listening_socket) {
         }
         for (int i = 0; i < kClientSlots; ++i) {
             if (polled(i) && FD_ISSET(g_peers.slots[i], &readable)) {
-                serve_client(i, buffer);
+                for (int round = 0; round < kDrainRounds; ++round) {
+                    const int got = serve_client(i, buffer);
+                    if (!polled(i) || !more_waiting(g_peers.slots[i], got)) break;
+                }
                 break;
             }
         }
