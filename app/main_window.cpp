@@ -11,6 +11,7 @@
 #include "comm/capture.h"
 #include "comm/connection.h"
 #include "comm/host_lookup.h"
+#include "comm/tls_settings.h"
 #include "comm/traffic_buffer.h"
 #include "look/colours.h"
 #include "look/dark_mode.h"
@@ -42,6 +43,7 @@ bool run_creation_sequence(HWND window) {
         return false;
     }
     load_capture_settings();
+    load_tls_settings();
     measure_view_fonts(window);
     load_colours();
     make_drawing_objects();

@@ -3,6 +3,7 @@
 #include "app/app_state.h"
 #include "app/settings.h"
 #include "comm/connection.h"
+#include "comm/tls_client.h"
 #include "look/colours.h"
 #include "res/resource.h"
 #include "view/view_metrics.h"
@@ -57,6 +58,8 @@ void refresh_status_colour() {
     if (!g_status_bar) return;
     int slot = status_colour_slot(connection_is_open(), udp_mode(), server_mode());
     SendMessageW(g_status_bar, SB_SETBKCOLOR, 0, static_cast<LPARAM>(slot_colour(slot)));
+    const wchar_t* tls = connection_is_open() && tls_active() ? tls_summary() : L"";
+    SendMessageW(g_status_bar, SB_SETTEXTW, kStatusTlsPart, reinterpret_cast<LPARAM>(tls));
     // The texts are built when drawn, so a redraw shows the current values.
     InvalidateRect(g_status_bar, nullptr, FALSE);
 }

@@ -5,6 +5,7 @@
 
 constexpr int kStatusParts = 10;
 constexpr int kStatusTextParts = 8; // parts 0-7 are drawn by the status line
+constexpr int kStatusTlsPart = 8;   // the negotiated TLS protocol and cipher while connected
 // Right edges of the parts in pixels; the last part runs to the window's edge.
 extern const int kStatusPartEdges[kStatusParts];
 
@@ -14,5 +15,6 @@ void create_status_bar(HWND window);
 // The colour slot for the connection state: 7 closed; 8-11 TIP client, TIP server, UDP
 // client, UDP server.
 int status_colour_slot(bool open, bool udp, bool server);
-// Sets the bar's background from the connection state and has it redraw its texts.
+// Sets the bar's background from the connection state, shows the TLS protocol and cipher
+// of an open TLS connection, and has the bar redraw its texts.
 void refresh_status_colour();

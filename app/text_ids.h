@@ -127,5 +127,15 @@ constexpr int kTextPeerClosed = 114;
 // ---- find, select and copy (120-129; menu items in their popups' decades) -----------------
 
 // ---- TLS (130-139) ------------------------------------------------------------------------
+constexpr int kTextTlsCheckBox = 130;    // the connection settings' TLS check box
+constexpr int kTextTlsQuestion = 131;    // an unknown certificate: trust it?
+constexpr int kTextTlsQuestionEnd = 132; // what Yes and No do
+constexpr int kTextTlsChanged = 133;     // the certificate differs from the pinned one
+constexpr int kTextTlsTimeout = 134;     // no handshake within 10 s
+constexpr int kTextTlsFailed = 135;      // the handshake failed
+constexpr int kTextTlsPinned = 136;      // label of the pinned fingerprint
+constexpr int kTextTlsSubject = 137;     // labels of the certificate's fields
+constexpr int kTextTlsIssuer = 138;
+constexpr int kTextTlsValid = 139;
 
 // ---- responder (166-179; menu items in their popups' decades) -----------------------------

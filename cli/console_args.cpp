@@ -8,10 +8,15 @@ const char kConsoleUsage[] =
     "Usage: tarvikc (--tcp-client ADDR:PORT | --tcp-server [ADDR:]PORT |\n"
     "                --udp-client ADDR:PORT [--bind ADDR:PORT] | --udp-server [ADDR:]PORT)\n"
     "               --macro FILE [--log FILE] [--pcapng FILE] [--timeout SECONDS] [--quiet]\n"
+    "               [--tls [--pin SHA256-HEX] [--trust-system]]\n"
     "ADDR is an IPv4 address. Without a mode option the connection of Tarvik.ini in the\n"
     "current directory is opened. The macro runs one line per 100 ms, as in the window.\n"
+    "--tls (TCP client only) accepts the certificate whose SHA-256 fingerprint --pin gives,\n"
+    "one pinned in tls.ini of the current directory, or with --trust-system one the\n"
+    "system's chain check passes; the data shown and saved is the plaintext.\n"
     "Exit status: 0 the macro reached PEND; 1 FAIL, or the macro ended without PEND;\n"
-    "2 bad arguments or unreadable macro file; 3 the connection could not be opened;\n"
+    "2 bad arguments or unreadable macro file; 3 the connection could not be opened\n"
+    "(a failed TLS handshake or an untrusted certificate too, the reason on stderr);\n"
     "4 --timeout ran out; 130 interrupted (Ctrl+C or console closed; files are saved).\n";
 
 namespace {
@@ -121,8 +126,12 @@ bool parse_console_args(int argc, const wchar_t* const* argv, ConsoleOptions& o,
     bool has_mode = false;
     for (int i = 0; i < argc; ++i) {
         const wchar_t* arg = argv[i];
-        if (!wcscmp(arg, L"--quiet")) {
-            o.quiet = true;
+        bool* flag = !wcscmp(arg, L"--quiet")          ? &o.quiet
+                     : !wcscmp(arg, L"--tls")          ? &o.tls
+                     : !wcscmp(arg, L"--trust-system") ? &o.trust_system
+                                                       : nullptr;
+        if (flag) {
+            *flag = true;
             continue;
         }
         // Every other option takes one value.
@@ -130,7 +139,7 @@ bool parse_console_args(int argc, const wchar_t* const* argv, ConsoleOptions& o,
         for (const ModeOption& m : kModes)
             if (!wcscmp(arg, m.name)) mode = &m;
         bool known = mode || !wcscmp(arg, L"--bind") || !wcscmp(arg, L"--macro") || !wcscmp(arg, L"--log") ||
-                     !wcscmp(arg, L"--pcapng") || !wcscmp(arg, L"--timeout");
+                     !wcscmp(arg, L"--pcapng") || !wcscmp(arg, L"--timeout") || !wcscmp(arg, L"--pin");
         if (!known) return fail(error, "unknown argument " + narrow(arg));
         if (i + 1 >= argc) return fail(error, narrow(arg) + " needs a value");
         const wchar_t* value = argv[++i];
@@ -144,6 +153,12 @@ bool parse_console_args(int argc, const wchar_t* const* argv, ConsoleOptions& o,
             if (o.has_bind) return fail(error, "--bind given twice");
             if (!read_endpoint(value, false, o.bind)) return fail(error, "--bind: bad address " + narrow(value));
             o.has_bind = true;
+        } else if (!wcscmp(arg, L"--pin")) {
+            const std::string text = narrow(value);
+            if (o.has_pin) return fail(error, "--pin given twice");
+            if (!parse_fingerprint(text.c_str(), text.size(), o.pin))
+                return fail(error, "--pin: not a SHA-256 fingerprint (64 hexadecimal digits) " + text);
+            o.has_pin = true;
         } else if (!wcscmp(arg, L"--timeout")) {
             if (!read_seconds(value, o.timeout_ms)) return fail(error, "--timeout: bad number of seconds " + narrow(value));
         } else {
@@ -154,6 +169,9 @@ bool parse_console_args(int argc, const wchar_t* const* argv, ConsoleOptions& o,
         }
     }
     if (o.has_bind && o.mode != ConsoleMode::kUdpClient) return fail(error, "--bind goes with --udp-client only");
+    if ((o.has_pin || o.trust_system) && !o.tls) return fail(error, "--pin and --trust-system go with --tls");
+    if (o.tls && o.mode != ConsoleMode::kTcpClient && o.mode != ConsoleMode::kFromSettings)
+        return fail(error, "--tls goes with --tcp-client only");
     if (o.macro.empty()) return fail(error, "--macro FILE is required");
     return true;
 }

@@ -1,6 +1,8 @@
 // The command line of tarvikc, the runner without a window: which connection to open,
 // which macro to play, which files to write. Plain data and no platform header.
 #pragma once
+#include "comm/tls_trust.h"
+
 #include <cstdint>
 #include <string>
 
@@ -28,6 +30,10 @@ struct ConsoleOptions {
     std::wstring macro, log, pcapng;
     int64_t timeout_ms = 0;   // 0: no limit
     bool quiet = false;       // no step and packet lines
+    bool tls = false;         // --tls: the TCP client speaks TLS
+    bool has_pin = false;     // --pin: the certificate's SHA-256 fingerprint to accept
+    Fingerprint pin{};
+    bool trust_system = false; // --trust-system: a certificate the system's chain check passes
     bool help = false;
 };
 

@@ -13,6 +13,8 @@
 #include "cli/packet_lines.h"
 #include "comm/capture.h"
 #include "comm/connection.h"
+#include "comm/tls_client.h"
+#include "comm/tls_settings.h"
 #include "comm/traffic_buffer.h"
 #include "send/macro_host.h"
 #include "view/log_files.h"
@@ -59,6 +61,12 @@ std::string time_text(uint64_t utc_us = 0) {
     char text[16];
     wsprintfA(text, "%02u:%02u:%02u.%03u", t.wHour, t.wMinute, t.wSecond, t.wMilliseconds);
     return text;
+}
+
+std::string narrow_text(const wchar_t* text) {
+    std::string out;
+    for (; *text; ++text) out += *text < 0x80 ? static_cast<char>(*text) : '?';
+    return out;
 }
 
 std::wstring one_line(const wchar_t* text) {
@@ -311,6 +319,14 @@ int run_console(int argc, const wchar_t* const* argv) {
         }
     }
     apply_console_mode(run.options, g_settings);
+    load_tls_settings();
+    g_tls_run.console = true;
+    g_tls_run.forced_on = run.options.tls;
+    g_tls_run.has_pin = run.options.has_pin;
+    g_tls_run.pin = run.options.pin;
+    g_tls_run.trust_system = run.options.trust_system;
+    if (run.options.tls && (g_settings.tipudp_mode != 0 || g_settings.ip_mode != 0))
+        return usage_error(L"--tls goes with a TCP client only (Tarvik.ini names another mode)");
 
     MacroHost host = console_host(run);
     std::vector<uint8_t> bytes;
@@ -341,5 +357,6 @@ int run_console(int argc, const wchar_t* const* argv) {
     SetConsoleCtrlHandler(nullptr, FALSE);
     SetConsoleCtrlHandler(on_console_event, TRUE);
     if (!open_connection_of_mode(nullptr)) return finish(run, kExitNoConnection);
+    if (tls_active() && !run.options.quiet) out_line(time_text() + " TLS " + narrow_text(tls_summary()));
     return finish(run, play(run, g_console_macro, host));
 }

@@ -8,6 +8,7 @@
 #include "comm/peers.h"
 #include "comm/receive_loops.h"
 #include "comm/socket_errors.h"
+#include "comm/tls_client.h"
 
 #include <cwchar>
 
@@ -103,6 +104,13 @@ bool open_mode(HWND owner, bool udp, bool server) {
         g_conn.address = ipv4_address(st.ip_no1, st.ip_no2, st.ip_no3, st.ip_no4, st.port_no);
         if (connect(s, reinterpret_cast<const sockaddr*>(&g_conn.address), sizeof g_conn.address) == SOCKET_ERROR)
             return fail_with_socket(s, L"connect");
+        // Refused, failed or given up: the reason has been shown, and no data has gone out.
+        if (tls_wanted() && !tls_start(owner, s, g_conn.address)) {
+            shutdown(s, SD_BOTH);
+            closesocket(s);
+            WSACleanup();
+            return false;
+        }
     }
     if (!server) show_number(owner, L"Success！ No.%d", static_cast<int>(s), L"LAN connection");
 
@@ -128,6 +136,8 @@ bool open_mode(HWND owner, bool udp, bool server) {
     if (!g_conn.thread) {
         g_conn.open = 0;
         show_number(owner, L"Thread Error No.%d", static_cast<int>(GetLastError()), L"CreateThread");
+        if (tls_active()) tls_close_notify(s);
+        tls_end();
         shutdown(s, SD_BOTH);
         close_main_socket();
         WSACleanup();
@@ -180,6 +190,10 @@ struct CloseTeller {
 bool close_steps(const CloseTeller& tell) {
     bool tip_client = !g_conn.udp && !g_conn.server;
     g_conn.open = 0;
+    // The TLS close goes out before the socket closes (after the flag, so that the peer's
+    // answering close is not taken for a close of its own); to a peer that has gone it
+    // goes nowhere, which is no failure.
+    if (tls_active()) tls_close_notify(g_conn.main_socket);
     for (int attempt = 1;; ++attempt) {
         SOCKET s = g_conn.main_socket;
         // The peer learns that we are leaving. The TCP threads look at the open flag at
@@ -207,6 +221,7 @@ bool close_steps(const CloseTeller& tell) {
     }
     CloseHandle(g_conn.thread);
     g_conn.thread = nullptr;
+    tls_end();
     // A UDP thread that found the flag before its socket was closed leaves the socket to
     // this step too, or its port would stay taken.
     if (!close_main_socket()) {

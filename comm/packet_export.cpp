@@ -114,9 +114,14 @@ int gap_tenths(const Walk& w, int high) {
 } // namespace
 
 const char* packet_comment(const PacketFacts& f) {
-    if (f.event == kEventConnected) return f.flags & kLocalIsClient ? "Tarvik connected" : "client connected";
+    const bool tls = f.flags & kTlsPlaintext;
+    if (f.event == kEventConnected) {
+        if (tls) return "Tarvik connected over TLS; the payload is the decrypted plaintext";
+        return f.flags & kLocalIsClient ? "Tarvik connected" : "client connected";
+    }
     if (f.event == kEventClosed) return f.flags & kLocalCloses ? "Tarvik closed the connection" : "peer closed";
-    return nullptr;
+    if (f.flags & kCutBySlide) return tls ? "decrypted TLS; start dropped by the buffer's slide" : kCutComment;
+    return tls ? "decrypted TLS" : nullptr;
 }
 
 int export_packets(PcapngWriter* writer, const TrafficRecord* records, int count, const TrafficFact* facts,
@@ -164,7 +169,7 @@ int export_packets(PcapngWriter* writer, const TrafficRecord* records, int count
         }
         if (fact) {
             // What is left of a packet whose start the slide dropped must not pass for all of it.
-            emit(w, fact->facts, w.payload, length, fact->facts.flags & kCutBySlide ? kCutComment : nullptr);
+            emit(w, fact->facts, w.payload, length, packet_comment(fact->facts));
             w.time = fact->facts.time_us;
         } else if (event) {
             PacketFacts f = rebuilt_facts(w, group, event);

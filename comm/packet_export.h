@@ -10,8 +10,9 @@
 // The application named in the files' section headers.
 inline constexpr char kTarvikApplication[] = "Tarvik 1.16";
 
-// The comment of a connection event's packets ("client connected" and the like); null
-// for data.
+// The comment of a packet: a connection event's ("client connected" and the like), or
+// what a data packet's payload is when that needs saying (decrypted TLS, cut by a slide);
+// null for plain data.
 const char* packet_comment(const PacketFacts& facts);
 
 // What rebuilding needs besides the records.
@@ -32,6 +33,10 @@ int export_packets(PcapngWriter* writer, const TrafficRecord* records, int count
 
 // The comment of a packet whose start the buffer's slide dropped: only its end is in the file.
 inline constexpr char kCutComment[] = "start dropped by the buffer's slide: only the end of this packet is kept";
+
+// The section comment of a file with packets of a TLS connection.
+inline constexpr char kTlsSectionComment[] =
+    "TLS: the payload of the TLS connections in this file is the decrypted plaintext, as Tarvik recorded it";
 
 // The section comment of a file whose packets were (partly) rebuilt.
 inline constexpr char kRebuiltComment[] =

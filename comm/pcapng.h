@@ -43,6 +43,7 @@ enum PacketFlags : uint8_t {
     kLocalIsClient = 1, // TCP: Tarvik opened the connection (sends the SYN)
     kLocalCloses = 2,   // TCP close: Tarvik ended it (sends the first FIN)
     kCutBySlide = 4,    // the buffer's slide dropped the start of this packet; the rest is kept
+    kTlsPlaintext = 8,  // TCP over TLS: the payload is the decrypted plaintext
 };
 
 // What is known about one packet beside its bytes.

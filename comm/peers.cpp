@@ -1,6 +1,7 @@
 #include "comm/peers.h"
 
 #include "app/settings.h"
+#include "comm/tls_client.h"
 
 PeerState g_peers;
 
@@ -37,6 +38,8 @@ PacketFacts packet_about(const sockaddr_in& local, const sockaddr_in& peer, bool
     about.ends.peer_port = ntohs(peer.sin_port);
     about.ends.protocol = tcp ? kProtocolTcp : kProtocolUdp;
     about.flags = local_is_client ? kLocalIsClient : 0;
+    // Only the TCP client speaks TLS; what it records is the plaintext.
+    if (tcp && local_is_client && tls_active()) about.flags |= kTlsPlaintext;
     return about;
 }
 

@@ -4,6 +4,7 @@
 #include "comm/connection.h"
 #include "comm/peers.h"
 #include "comm/socket_errors.h"
+#include "comm/tls_client.h"
 #include "comm/traffic_buffer.h"
 
 #include <cstring>
@@ -160,14 +161,23 @@ DWORD WINAPI tip_client_loop(void*) {
     PacketFacts about = packet_about(g_peers.main_local, g_conn.address, true, true);
     traffic_note_event(kEventConnected, about);
     bool peer_closed = false;
+    // Over TLS a receive gives the plaintext of one record; the peer's close_notify counts
+    // as its close, a stream that cannot be read any more as a reset.
+    const bool tls = tls_active();
     while (connection_is_open()) {
         SOCKET s = g_conn.main_socket;
-        fd_set readable;
-        FD_ZERO(&readable);
-        FD_SET(s, &readable);
-        int ready = wait_readable(readable);
-        if (ready == 0) continue;
-        int got = ready == SOCKET_ERROR ? SOCKET_ERROR : recv(s, as_chars(buffer), kReceiveBytes, 0);
+        // TLS may hold a whole record from an earlier receive: it is taken without waiting.
+        int ready = 1;
+        if (!tls || !tls_receive_ready()) {
+            fd_set readable;
+            FD_ZERO(&readable);
+            FD_SET(s, &readable);
+            ready = wait_readable(readable);
+            if (ready == 0) continue;
+        }
+        int got = ready == SOCKET_ERROR ? SOCKET_ERROR
+                  : tls                 ? tls_receive(s, buffer, kReceiveBytes)
+                                        : recv(s, as_chars(buffer), kReceiveBytes, 0);
         if (got > 0) {
             traffic_append(kReceivedByte, buffer, got, &about);
             keep_last_received(buffer, got);
@@ -180,7 +190,8 @@ DWORD WINAPI tip_client_loop(void*) {
             continue;
         }
         if (got == SOCKET_ERROR && !connection_gone(WSAGetLastError())) {
-            Sleep(kRetryPauseMs);
+            // Part of a record: the rest is waited for in the next pass.
+            if (!tls || WSAGetLastError() != WSAEWOULDBLOCK) Sleep(kRetryPauseMs);
             continue;
         }
         // 0 bytes or a reset: the peer has gone. A receive woken by our own closing is not

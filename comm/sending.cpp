@@ -7,6 +7,7 @@
 #include "comm/connection.h"
 #include "comm/peers.h"
 #include "comm/socket_errors.h"
+#include "comm/tls_client.h"
 #include "comm/traffic_buffer.h"
 
 #include <cstring>
@@ -52,7 +53,9 @@ int send_bytes(int destination, const uint8_t* bytes, int length) {
     if (!connection_is_open()) return refuse_not_connected();
     int code;
     if (!g_conn.udp && !g_conn.server) {
-        code = sent_or_error(send(g_conn.main_socket, data, length, 0));
+        // Over TLS all of it goes out, sealed, or nothing counts as sent.
+        code = tls_active() ? tls_send(g_conn.main_socket, bytes, length)
+                            : sent_or_error(send(g_conn.main_socket, data, length, 0));
     } else if (!g_conn.udp) {
         // Held across the send so that the receive thread cannot close this client's
         // socket under it.

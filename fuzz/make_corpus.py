@@ -353,6 +353,20 @@ def pcapng_sequences():
                                                   1, 8, 0, 0x80, 1, 0, 2, 8, 0, 0, 1, 250]))
 
 
+def tls_records():
+    # The last bytes choose (read from the end): mode, then for modes 0 and 1 the header,
+    # trailer and largest message; the text is read from the front.
+    fingerprint = ':'.join('%02X' % ((i * 37) & 255) for i in range(32))
+    put('tls_records', 'fingerprint_colons', fingerprint.encode() + b'\x02')
+    put('tls_records', 'fingerprint_plain', fingerprint.replace(':', '').lower().encode() + b'\x02')
+    put('tls_records', 'fingerprint_short', fingerprint[:-3].encode() + b'\x02')
+    rng = random.Random(26)
+    for name, mode, text in (('round_trip', 0, b'GET / HTTP/1.1\r\nHost: device\r\n\r\n' * 40),
+                             ('garbage', 1, bytes(rng.randrange(256) for _ in range(3000)))):
+        choices = bytes(rng.randrange(256) for _ in range(64))
+        put('tls_records', name, text + choices + bytes([mode]))
+
+
 def sequences(target, count, seed):
     rng = random.Random(seed)
     for i in range(count):
@@ -395,3 +409,4 @@ if __name__ == '__main__':
     preset_texts()
     pcapng_sequences()
     sequences('packet_export', 6, 5)
+    tls_records()

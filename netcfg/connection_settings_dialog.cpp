@@ -5,6 +5,7 @@
 #include "app/settings.h"
 #include "app/text_ids.h"
 #include "app/text_table.h"
+#include "comm/tls_settings.h"
 #include "look/dialog_theme.h"
 #include "netcfg/adapter_dialog.h"
 #include "netcfg/connect_address_dialog.h"
@@ -30,6 +31,7 @@ constexpr TranslatedText kTexts[] = {
     {IDC_CS_LABEL_TRANSPORT, kTextTipOrUdp},  {IDC_CS_LABEL_LOCAL_PORT, kTextPortLabel}, {IDC_CS_ADAPTER_SEARCH, kTextAdapterSearch},
     {IDC_CS_IP_ADDRESS_SET, kTextSetIpAddress},  {IDC_CS_NETWORK_CENTER, kTextNetworkPanel}, {IDC_CS_LABEL_PEER_PORT, kTextPortLabel},
     {IDC_CS_CONNECT_SEARCH, kTextFindPeers},  {IDC_CS_CANCEL, kTextCancel},
+    {IDC_CS_TLS, kTextTlsCheckBox},
 };
 
 struct NumberField {
@@ -82,6 +84,8 @@ void apply_enabling(HWND dialog) {
     for (const NumberField& f : kLocalOctets) enable(dialog, f.control, on.local_address);
     enable(dialog, kLocalPort.control, on.local_port);
     for (const NumberField& f : kPeerFields) enable(dialog, f.control, on.peer);
+    // Only the TIP client speaks TLS.
+    enable(dialog, IDC_CS_TLS, checked(dialog, IDC_CS_CLIENT) && checked(dialog, IDC_CS_TIP));
 }
 
 // Settings to controls.
@@ -98,6 +102,7 @@ void fill_fields(HWND dialog) {
     check_pair(dialog, IDC_CS_CLIENT, IDC_CS_SERVER, g_settings.ip_mode != 0);
     check_pair(dialog, IDC_CS_TIP, IDC_CS_UDP, g_settings.tipudp_mode != 0);
     check_pair(dialog, IDC_CS_BIND_AUTO, IDC_CS_BIND_VALID, g_settings.bind_mode != 0);
+    CheckDlgButton(dialog, IDC_CS_TLS, g_tls_settings.tls_on == 1 ? BST_CHECKED : BST_UNCHECKED);
 
     for (const NumberField& f : kLocalOctets) show_number(dialog, f);
     show_number(dialog, kLocalPort);
@@ -114,6 +119,7 @@ void store_fields(HWND dialog) {
     g_settings.ip_mode = checked(dialog, IDC_CS_CLIENT) ? 0 : 1;
     g_settings.tipudp_mode = checked(dialog, IDC_CS_TIP) ? 0 : 1;
     g_settings.bind_mode = checked(dialog, IDC_CS_BIND_AUTO) ? 0 : 1;
+    g_tls_settings.tls_on = checked(dialog, IDC_CS_TLS) ? 1 : 0;
 
     for (const NumberField& f : kPeerFields) store_number(dialog, f);
     for (const NumberField& f : kLocalOctets) store_number(dialog, f);
@@ -153,6 +159,7 @@ void on_command(HWND dialog, int id, int code) {
     switch (id) {
     case IDC_CS_OK:
         store_fields(dialog);
+        save_tls_settings(); // tls.ini is written at once, as the other small files are
         EndDialog(dialog, IDC_CS_OK);
         break;
     case IDC_CS_CANCEL:
@@ -172,6 +179,8 @@ void on_command(HWND dialog, int id, int code) {
         break;
     case IDC_CS_CLIENT:
     case IDC_CS_SERVER:
+    case IDC_CS_TIP:
+    case IDC_CS_UDP:
     case IDC_CS_BIND_AUTO:
     case IDC_CS_BIND_VALID:
         apply_enabling(dialog);

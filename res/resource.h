@@ -137,6 +137,7 @@
 #define IDC_CS_PEER_PORT 1080
 #define IDC_CS_WSA_VERSION 1202
 #define IDC_CS_AD 1221
+#define IDC_CS_TLS 1223
 
 // ---- input send 124 ----------------------------------------------------------------------
 #define IDC_IS_LABEL_TARGET 1003

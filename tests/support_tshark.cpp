@@ -1,5 +1,7 @@
 #include "support_tshark.h"
 
+#include "support_linux.h"
+
 #include <windows.h>
 
 #include <cstdio>
@@ -9,19 +11,6 @@
 namespace tshark {
 
 namespace {
-
-// Wine maps its drives onto the Linux file system and says where a Windows path lies.
-std::string unix_path(const std::wstring& path) {
-    using Convert = char*(CDECL*)(const wchar_t*);
-    static Convert convert = reinterpret_cast<Convert>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-    if (!convert) return {};
-    char* unix = convert(path.c_str());
-    if (!unix) return {};
-    std::string result = unix;
-    HeapFree(GetProcessHeap(), 0, unix);
-    return result;
-}
 
 std::string read_text(const std::wstring& path) {
     std::string text;
@@ -56,27 +45,16 @@ const char kChecks[] = "-o tcp.check_checksum:TRUE -o udp.check_checksum:TRUE -o
 namespace {
 
 std::string run_tool(const std::string& tool, const std::wstring& file, const std::string& arguments, int timeout_ms) {
-    std::string input = unix_path(file);
+    std::string input = linux_side::unix_path(file);
     std::wstring out_path = file + L".tshark.txt", done_path = file + L".tshark.done";
     DeleteFileW(out_path.c_str());
     DeleteFileW(done_path.c_str());
-    std::string out = unix_path(out_path), done = unix_path(done_path);
+    std::string out = linux_side::unix_path(out_path), done = linux_side::unix_path(done_path);
     if (input.empty() || out.empty()) return "<no answer>";
-    // Wine starts a Linux program but gives no handle to wait on: the shell leaves a
-    // second file behind when the reader has finished. Wine splits the command line by
-    // the Windows rules, so the script holds no double quote.
+    // The shell leaves a second file behind when the reader has finished.
     std::string script = tool + " '" + input + "' " + arguments + " > '" + out + "' 2>/dev/null; echo $? > '" +
                          done + "'";
-    std::wstring command = L"/bin/sh -c \"";
-    for (char c : script) command += static_cast<wchar_t>(c);
-    command += L"\"";
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return "<no answer>";
-    if (pi.hProcess) CloseHandle(pi.hProcess);
-    if (pi.hThread) CloseHandle(pi.hThread);
+    if (!linux_side::start_shell(script)) return "<no answer>";
     for (int waited = 0; waited < timeout_ms; waited += 20) {
         if (!read_text(done_path).empty()) {
             std::string text = read_text(out_path);

@@ -72,7 +72,9 @@ bool export_pcapng_to(HWND owner, const wchar_t* path) {
     std::unique_ptr<PcapngWriter> writer(new (std::nothrow) PcapngWriter);
     bool ok = writer != nullptr;
     if (ok) {
-        pcapng_begin(*writer, sink, kTarvikApplication, rebuilt ? kRebuiltComment : nullptr);
+        bool tls = false;
+        for (int i = 0; i < fact_count && !tls; ++i) tls = facts[i].facts.flags & kTlsPlaintext;
+        pcapng_begin(*writer, sink, kTarvikApplication, rebuilt ? kRebuiltComment : tls ? kTlsSectionComment : nullptr);
         export_packets(writer.get(), records.get(), count, facts.get(), fact_count, basis);
         ok = pcapng_flush(sink);
     }

@@ -3,6 +3,7 @@
 #include "app/settings.h"
 #include "app/status_bar.h"
 #include "comm/connection.h"
+#include "comm/tls_client.h"
 #include "comm/traffic_buffer.h"
 #include "look/colours.h"
 #include "res/resource.h"
@@ -32,6 +33,7 @@ bool draw_status_part(const DRAWITEMSTRUCT* item) {
 
     StatusValues values;
     values.open = connection_is_open();
+    values.tls = tls_wanted();
     values.records_per_line = g_view.records_per_line;
     values.lines_on_screen = g_view.lines_on_screen;
     values.write_index = traffic_state().write_index;

@@ -22,7 +22,7 @@ bool format_status_text(int part, const Settings& s, const StatusValues& v, wcha
             swprintf(out, n, L"socket=Auto;Port=%d<<ip=No Select", s.aport_no);
         break;
     case 1:
-        wcscpy(out, s.tipudp_mode == 0 ? L"TIP" : L"UDP");
+        wcscpy(out, s.tipudp_mode != 0 ? L"UDP" : v.tls ? L"TIP TLS" : L"TIP");
         break;
     case 2:
         wcscpy(out, s.ip_mode == 1 ? L"Server" : L"Client;");

@@ -9,6 +9,7 @@ constexpr int kStatusBufferShown = 131072; // the capacity the status line names
 
 struct StatusValues {
     bool open = false;        // a connection is open
+    bool tls = false;         // the TIP client speaks TLS
     int records_per_line = 0; // of the last complete drawing
     int lines_on_screen = 0;
     int write_index = 0;

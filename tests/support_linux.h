@@ -1,0 +1,14 @@
+// Linux programs started from a Wine test process, and the Linux paths of Windows ones.
+#pragma once
+#include <string>
+
+namespace linux_side {
+
+// Where a Windows path lies on the Linux file system; empty when Wine cannot say.
+std::string unix_path(const std::wstring& path);
+// Starts `/bin/sh -c script` and returns at once (Wine gives no handle to wait on: a
+// script that must be waited for leaves a file behind). The script may hold no double
+// quote: Wine splits the command line by the Windows rules.
+bool start_shell(const std::string& script);
+
+} // namespace linux_side
