@@ -44,6 +44,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(!o.macro.empty());
     FUZZ_CHECK(o.timeout_ms >= 0 && o.timeout_ms <= 1000000LL * 1000);
     FUZZ_CHECK(!o.has_bind || o.mode == ConsoleMode::kUdpClient);
+    FUZZ_CHECK(o.tls || (!o.has_pin && !o.trust_system));
+    FUZZ_CHECK(!o.tls || o.mode == ConsoleMode::kTcpClient || o.mode == ConsoleMode::kFromSettings);
     bool client = o.mode == ConsoleMode::kTcpClient || o.mode == ConsoleMode::kUdpClient;
     if (client) FUZZ_CHECK(o.endpoint.has_address);
 

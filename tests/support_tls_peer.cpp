@@ -59,8 +59,11 @@ std::string Peer::events() const { return text_of(folder_ + L"\\events.txt"); }
 bool Peer::wait_event(const std::string& text, int timeout_ms) const {
     return loopback::wait_until(
         [&] {
-            const std::string all = "\n" + events();
-            return all.find("\n" + text) != std::string::npos;
+            std::string all(1, '\n');
+            all += events();
+            std::string line(1, '\n');
+            line += text;
+            return all.find(line) != std::string::npos;
         },
         timeout_ms);
 }
