@@ -197,11 +197,15 @@ bool describe_connection() {
                                                                         : L"TLS below 1.2";
     SecPkgContext_CipherInfo cipher{};
     cipher.dwVersion = SECPKGCONTEXT_CIPHERINFO_V1;
-    if (QueryContextAttributesW(&g_tls.context, SECPKG_ATTR_CIPHER_INFO, &cipher) == SEC_E_OK && cipher.szCipherSuite[0])
-        swprintf(g_tls.summary, kSummaryChars, L"%ls %ls", protocol, cipher.szCipherSuite);
-    else
+    if (QueryContextAttributesW(&g_tls.context, SECPKG_ATTR_CIPHER_INFO, &cipher) == SEC_E_OK && cipher.szCipherSuite[0]) {
+        // "TLS_ECDHE_..." behind "TLS 1.2" says TLS twice.
+        const wchar_t* suite = cipher.szCipherSuite;
+        if (!wcsncmp(suite, L"TLS_", 4)) suite += 4;
+        swprintf(g_tls.summary, kSummaryChars, L"%ls %ls", protocol, suite);
+    } else {
         swprintf(g_tls.summary, kSummaryChars, L"%ls cipher 0x%04X/%lu bits, hash 0x%04X, exchange 0x%04X", protocol,
                  info.aiCipher, info.dwCipherStrength, info.aiHash, info.aiExch);
+    }
     return (info.dwProtocol & kOldProtocols) == 0 && (info.dwProtocol & ~kOldProtocols) != 0;
 }
 
@@ -266,10 +270,14 @@ std::wstring time_text(const FILETIME& time) {
     return text;
 }
 
+// In two lines of 16 pairs: a message box cuts a longer line off at its edge. The console
+// gets it whole, as --pin takes it.
 std::wstring print_text(const Fingerprint& print) {
     char text[kFingerprintChars];
     format_fingerprint(print, text);
-    return std::wstring(text, text + std::strlen(text));
+    if (g_tls_run.console) return std::wstring(text, text + std::strlen(text));
+    const size_t half = kFingerprintChars / 2; // just after the 16th pair's colon
+    return std::wstring(text, text + half) + L"\r\n" + std::wstring(text + half, text + std::strlen(text));
 }
 
 // Subject, issuer, validity and fingerprint, one to a line.
@@ -278,7 +286,7 @@ std::wstring describe_certificate(PCCERT_CONTEXT cert, const Fingerprint& print)
     return std::wstring(text_entry(kTextTlsSubject)) + L": " + name_text(cert, &info->Subject) + L"\r\n" +
            text_entry(kTextTlsIssuer) + L": " + name_text(cert, &info->Issuer) + L"\r\n" +
            text_entry(kTextTlsValid) + L": " + time_text(info->NotBefore) + L" - " + time_text(info->NotAfter) +
-           L"\r\nSHA-256: " + print_text(print);
+           L"\r\nSHA-256:\r\n" + print_text(print);
 }
 
 // Whether the connection may go on with this certificate; asks, pins and warns as needed.
@@ -317,7 +325,7 @@ bool trust_peer(HWND owner, const sockaddr_in& peer) {
     }
     case TrustVerdict::kChanged: {
         std::wstring text = std::wstring(text_entry(kTextTlsChanged)) + L"\r\n\r\n" + text_entry(kTextTlsPinned) +
-                            L": " + print_text(*decision.expected) + L"\r\n" + about;
+                            L":\r\n" + print_text(*decision.expected) + L"\r\n" + about;
         show_message_box(owner, text.c_str(), kCaption, MB_OK | MB_ICONWARNING);
         return false;
     }
