@@ -354,12 +354,8 @@ def pcapng_sequences():
 
 
 def tls_records():
-    # The last bytes choose (read from the end): mode, then for modes 0 and 1 the header,
-    # trailer and largest message; the text is read from the front.
-    fingerprint = ':'.join('%02X' % ((i * 37) & 255) for i in range(32))
-    put('tls_records', 'fingerprint_colons', fingerprint.encode() + b'\x02')
-    put('tls_records', 'fingerprint_plain', fingerprint.replace(':', '').lower().encode() + b'\x02')
-    put('tls_records', 'fingerprint_short', fingerprint[:-3].encode() + b'\x02')
+    # The last bytes choose (read from the end): the mode, the header, trailer and largest
+    # message; the text is read from the front.
     rng = random.Random(26)
     for name, mode, text in (('round_trip', 0, b'GET / HTTP/1.1\r\nHost: device\r\n\r\n' * 40),
                              ('garbage', 1, bytes(rng.randrange(256) for _ in range(3000)))):

@@ -11,7 +11,6 @@
 #include "app/settings.h"
 #include "app/text_ids.h"
 #include "app/text_table.h"
-#include "cli/console_args.h"
 #include "comm/connection.h"
 #include "comm/sending.h"
 #include "comm/tls_client.h"
@@ -121,26 +120,6 @@ TEST(TlsTrust, PinsDecideBeforeTheChainAndUnknownCertificatesAreAskedAbout) {
     for (std::string bad : {colons.substr(3), colons + ":00", std::string(63, 'a'), std::string(64, 'g'),
                             "0A 1B" + colons.substr(5)})
         EXPECT_FALSE(parse_fingerprint(bad.data(), bad.size(), other)) << bad;
-
-    // tarvikc's options: --pin and --trust-system need --tls, --tls a TCP client.
-    auto parse = [](std::vector<const wchar_t*> args, std::string& error) {
-        ConsoleOptions o;
-        args.push_back(L"--macro");
-        args.push_back(L"m.txt");
-        return parse_console_args(static_cast<int>(args.size()), args.data(), o, error) ? o : ConsoleOptions{};
-    };
-    std::string error;
-    const std::wstring pin(colons.begin(), colons.end());
-    ConsoleOptions o = parse({L"--tcp-client", L"127.0.0.1:8883", L"--tls", L"--pin", pin.c_str()}, error);
-    EXPECT_TRUE(o.tls && o.has_pin && same_fingerprint(o.pin, f) && !o.trust_system) << error;
-    EXPECT_TRUE(parse({L"--tls", L"--trust-system"}, error).trust_system) << error;
-    for (std::vector<const wchar_t*> bad : {std::vector<const wchar_t*>{L"--pin", pin.c_str()},
-                                            {L"--udp-client", L"127.0.0.1:5", L"--tls"},
-                                            {L"--tls", L"--pin", L"12:34"}}) {
-        error.clear();
-        parse(bad, error);
-        EXPECT_FALSE(error.empty());
-    }
 
     // "TLS" beside the mode while it is on.
     Settings s;
