@@ -147,7 +147,8 @@ SECURITY_STATUS handshake_step(SOCKET s, bool first) {
         &g_tls.credentials, first ? nullptr : &g_tls.context, g_tls.target, kContextFlags, 0, 0,
         first ? nullptr : &input_desc, 0, first ? &g_tls.context : nullptr, &output_desc, &attributes, nullptr);
     if (first && (status == SEC_E_OK || status == SEC_I_CONTINUE_NEEDED)) g_tls.has_context = true;
-    if (status == SEC_E_INCOMPLETE_MESSAGE) return status; // keep everything, read more
+    // Keep everything: read more, or (asked for a certificate we do not have) call again.
+    if (status == SEC_E_INCOMPLETE_MESSAGE || status == SEC_I_INCOMPLETE_CREDENTIALS) return status;
     // A failed step may still carry an alert for the peer.
     if (!send_token(s, output[0]) && (status == SEC_E_OK || status == SEC_I_CONTINUE_NEEDED))
         return SEC_E_INTERNAL_ERROR;
@@ -170,7 +171,11 @@ Handshake run_handshake(SOCKET s, SECURITY_STATUS* failure) {
            status == SEC_I_INCOMPLETE_CREDENTIALS) {
         if (need_bytes || status == SEC_E_INCOMPLETE_MESSAGE) {
             Wait w = wait_readable(s, deadline);
-            if (w != Wait::kReadable) return w == Wait::kTimeUp ? Handshake::kTimeUp : Handshake::kFailed;
+            if (w == Wait::kTimeUp) return Handshake::kTimeUp;
+            if (w == Wait::kQuit) {
+                *failure = SEC_E_INTERNAL_ERROR;
+                return Handshake::kFailed;
+            }
             size_t room = 0;
             uint8_t* space = tls_inbox_space(g_tls.inbox, &room);
             int n = room ? recv(s, reinterpret_cast<char*>(space), static_cast<int>(room), 0) : SOCKET_ERROR;
@@ -180,8 +185,9 @@ Handshake run_handshake(SOCKET s, SECURITY_STATUS* failure) {
             }
             tls_inbox_received(g_tls.inbox, static_cast<size_t>(n));
         }
+        if (static_cast<int32_t>(deadline - tick_now()) <= 0) return Handshake::kTimeUp;
         status = handshake_step(s, false);
-        need_bytes = g_tls.inbox.used == 0;
+        need_bytes = g_tls.inbox.used == 0 && status != SEC_I_INCOMPLETE_CREDENTIALS;
     }
     *failure = status;
     // Bytes after the handshake are the first records of data: they stay in the inbox.
