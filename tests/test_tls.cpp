@@ -55,18 +55,6 @@ std::string log_bytes(const std::wstring& path, int kind) {
     return bytes;
 }
 
-// The traffic facts hold a close that the peer began.
-bool peer_close_recorded() {
-    static TrafficRecord records[kTrafficCapacity];
-    static TrafficFact facts[kFactCapacity];
-    int count = 0;
-    uint64_t loaded = 0;
-    traffic_snapshot(records, facts, &count, &loaded);
-    for (int i = 0; i < count; ++i)
-        if (facts[i].facts.event == kEventClosed && !(facts[i].facts.flags & kLocalCloses)) return true;
-    return false;
-}
-
 std::string joined(const std::vector<std::string>& parts) {
     std::string all;
     for (const std::string& p : parts) all += p;
@@ -290,6 +278,8 @@ TEST_F(Tls, APeerThatNeverAnswersTheHandshakeEndsTheOpeningAfterTenSeconds) {
     EXPECT_EQ(traffic_state().write_index, 0);
 }
 
+// As for a plain TIP client: the close shows with the peer's address, the connection ends
+// by itself without a box, and a send afterwards is refused.
 TEST_F(Tls, ThePeersCloseNotifyIsAPeerClose) {
     start_peer("close");
     open();
@@ -297,8 +287,16 @@ TEST_F(Tls, ThePeersCloseNotifyIsAPeerClose) {
     take_boxes();
     ASSERT_EQ(send_from_macro(0, reinterpret_cast<const uint8_t*>("BYE"), 3), 0);
     EXPECT_TRUE(peer_.wait_event("sending close_notify"));
-    EXPECT_TRUE(loopback::wait_until(peer_close_recorded));
-    EXPECT_EQ(joined(loopback::packets(loopback::records(), kReceivedByte)), "BYE");
+    ASSERT_TRUE(loopback::wait_until([] {
+        harness::pump_messages();
+        return !connection_is_open();
+    }));
+    EXPECT_EQ(g_conn.thread, nullptr);
+    EXPECT_FALSE(tls_active());
+    EXPECT_EQ(loopback::trace(loopback::records()), "BYE|BYE|C1");
+    EXPECT_EQ(take_boxes(), std::vector<std::wstring>{});
+    EXPECT_EQ(send_bytes(0, reinterpret_cast<const uint8_t*>("AB"), 2), kSendRefused);
+    EXPECT_TRUE(peer_.wait_event("close_notify answered")) << peer_.events();
 }
 
 TEST_F(Tls, TheCheckBoxIsForTheTipClientAndKeptInTlsIni) {

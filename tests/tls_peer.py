@@ -52,6 +52,7 @@ def main():
                     event('sending close_notify')
                     conn.settimeout(5)
                     conn.unwrap()
+                    event('close_notify answered')
                     break
         except (OSError, ssl.SSLError) as e:
             event('error: %s' % e)
