@@ -181,7 +181,9 @@ DWORD WINAPI tip_client_loop(void*) {
         if (got > 0) {
             traffic_append(kReceivedByte, buffer, got, &about);
             keep_last_received(buffer, got);
-            for (int round = 1; round < kDrainRounds && connection_is_open() && more_waiting(s, got); ++round) {
+            // A TLS receive is one record, never a full buffer: its next record comes from the inbox.
+            for (int round = 1; !tls && round < kDrainRounds && connection_is_open() && more_waiting(s, got);
+                 ++round) {
                 got = recv(s, as_chars(buffer), kReceiveBytes, 0);
                 if (got <= 0) break; // the next pass finds out why
                 traffic_append(kReceivedByte, buffer, got, &about);
