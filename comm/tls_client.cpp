@@ -203,7 +203,8 @@ bool describe_connection() {
                                                                         : L"TLS below 1.2";
     SecPkgContext_CipherInfo cipher{};
     cipher.dwVersion = SECPKGCONTEXT_CIPHERINFO_V1;
-    if (QueryContextAttributesW(&g_tls.context, SECPKG_ATTR_CIPHER_INFO, &cipher) == SEC_E_OK && cipher.szCipherSuite[0]) {
+    if (QueryContextAttributesW(&g_tls.context, SECPKG_ATTR_CIPHER_INFO, &cipher) == SEC_E_OK &&
+        cipher.szCipherSuite[0]) {
         // "TLS_ECDHE_..." behind "TLS 1.2" says TLS twice.
         const wchar_t* suite = cipher.szCipherSuite;
         if (!wcsncmp(suite, L"TLS_", 4)) suite += 4;
@@ -264,7 +265,8 @@ bool chain_trusted(PCCERT_CONTEXT cert) {
 
 std::wstring name_text(PCCERT_CONTEXT cert, const CERT_NAME_BLOB* name) {
     wchar_t text[512];
-    DWORD n = CertNameToStrW(cert->dwCertEncodingType, const_cast<CERT_NAME_BLOB*>(name), CERT_X500_NAME_STR, text, 512);
+    DWORD n =
+        CertNameToStrW(cert->dwCertEncodingType, const_cast<CERT_NAME_BLOB*>(name), CERT_X500_NAME_STR, text, 512);
     return n > 1 ? text : L"?";
 }
 

@@ -47,7 +47,8 @@ void tls_inbox_received(TlsInbox& inbox, size_t count) {
 }
 
 bool tls_inbox_ready(const TlsInbox& inbox) {
-    return inbox.plain_left > 0 || inbox.closed || inbox.error != 0 || (inbox.used > inbox.record_end && !inbox.starved);
+    return inbox.plain_left > 0 || inbox.closed || inbox.error != 0 ||
+           (inbox.used > inbox.record_end && !inbox.starved);
 }
 
 TlsTake tls_inbox_take(TlsInbox& inbox, const TlsTransform& transform, uint8_t* out, size_t capacity,

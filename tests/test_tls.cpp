@@ -99,8 +99,8 @@ TEST(TlsTrust, PinsDecideBeforeTheChainAndUnknownCertificatesAreAskedAbout) {
 
     // As analysers and openssl print them, and nothing else.
     Fingerprint f, other;
-    const std::string colons = "0A:1B:2C:3D:4E:5F:60:71:82:93:A4:B5:C6:D7:E8:F9:0A:1B:2C:3D:4E:5F:60:71:82:93:A4:B5:C6:D7:"
-                               "E8:F9";
+    const std::string colons =
+        "0A:1B:2C:3D:4E:5F:60:71:82:93:A4:B5:C6:D7:E8:F9:0A:1B:2C:3D:4E:5F:60:71:82:93:A4:B5:C6:D7:E8:F9";
     EXPECT_TRUE(parse_fingerprint(colons.data(), colons.size(), f));
     char back[kFingerprintChars];
     format_fingerprint(f, back);
@@ -177,7 +177,8 @@ TEST_F(Tls, FirstConnectAsksAndPinsThenTheDumpLogAndPcapngHoldThePlaintext) {
     send_from_input_dialog(L"hello TLS");
     ASSERT_TRUE(loopback::wait_until([&] { return peer_.received() == "hello TLS"; }))
         << peer_.events() << "|" << peer_.received() << "|" << loopback::trace(loopback::records());
-    ASSERT_TRUE(loopback::wait_until([&] { return joined(loopback::packets(loopback::records(), kReceivedByte)) == "hello TLS"; }));
+    ASSERT_TRUE(loopback::wait_until(
+        [&] { return joined(loopback::packets(loopback::records(), kReceivedByte)) == "hello TLS"; }));
     EXPECT_EQ(loopback::packets(loopback::records(), kSentByte), std::vector<std::string>{"hello TLS"});
 
     // More than one record carries: it arrives whole, and its echo too.
