@@ -21,7 +21,7 @@ const int kRowSlot[kColourRows] = {
     kSlotAscBack1,        kSlotAscBack2,        kSlotHexBack1,        kSlotHexBack2,    kSlotDialogBack,
     kSlotStatusTipClient, kSlotStatusTipServer, kSlotStatusUdpClient, kSlotStatusUdpServer, kSlotEofText,
     kSlotEofBack,         kSlotAscHexText,      kSlotAscHexBack,      kSlotWaitingTime, kSlotRsChar,
-    kSlotRsAddress,       kSlotEvent,
+    kSlotRsAddress,       kSlotEvent,           kSlotSelection,
 };
 
 constexpr int kFieldChars = 31;
@@ -147,6 +147,11 @@ void draw_traffic(PreviewTools& t) {
     SelectObject(t.dc, g_metrics.large_font);
     const COLORREF event = t.colour(kSlotEvent), bytes = t.colour(kSlotRsChar), gap = t.colour(kSlotWaitingTime);
     t.text(50, 126, L"< Open >", event);
+    // The middle two received bytes stand selected.
+    for (int k = 9; k <= 10; ++k) {
+        t.cell(main_column_x(k), 90, kSlotSelection);
+        t.cell(main_column_x(k), 108, kSlotSelection);
+    }
     const wchar_t* received = L"1234";
     for (int k = 0; k < 4; ++k) {
         const wchar_t c[2] = {received[k], 0};

@@ -6,7 +6,7 @@
 #include <windows.h>
 
 // One row per editable colour slot.
-constexpr int kColourRows = 17;
+constexpr int kColourRows = 18;
 
 // Runs the dialog modally (template 135). Returns 1198 after "Rewrite and close", 1040
 // after "Cancel and close", 1 after the close box.

@@ -1,10 +1,10 @@
-// The 21 colour slots, in a light and a dark set, kept in "color.ini" (section "Setting")
+// The 22 colour slots, in a light and a dark set, kept in "color.ini" (section "Setting")
 // in the start directory. The dark flag picks the set the whole run draws with.
 #pragma once
 #include <windows.h>
 #include <cstdint>
 
-constexpr int kColourSlots = 21;
+constexpr int kColourSlots = 22;
 
 // Slots by their use.
 enum ColourSlot {
@@ -29,6 +29,7 @@ enum ColourSlot {
     kSlotRsAddress = 18,
     kSlotEvent = 19,
     kSlotButtonFace = 20,
+    kSlotSelection = 21, // the cells of the dump's selection
 };
 
 struct Rgb {

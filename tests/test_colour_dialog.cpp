@@ -17,7 +17,7 @@
 
 namespace {
 
-constexpr int kLastRow = kColourRows - 1; // "O/C/Ip color", slot 19
+constexpr int kLastRow = kColourRows - 1; // "Selection color", slot 21
 
 bool same(Rgb a, Rgb b) { return a.r == b.r && a.g == b.g && a.b == b.b; }
 
@@ -102,7 +102,7 @@ TEST_F(ColourDialogTest, ChooserAnswersLandInTheRowAndCancelDropsEverything) {
                   EXPECT_EQ(row_text(d, kLastRow), L"1,2,3");
                   harness::click(d, IDC_COL_BUTTON0 + kLastRow); // cancelled: stays
                   EXPECT_EQ(row_text(d, kLastRow), L"1,2,3");
-                  EXPECT_EQ(row_text(d, kLastRow - 1), L"255,255,0");
+                  EXPECT_EQ(row_text(d, kLastRow - 1), L"0,255,255"); // "O/C/Ip color"
                   harness::click(d, IDC_COL_LIGHT);
                   type_row(d, 0, L"9", L"9", L"9");
                   harness::click(d, IDC_COL_SET);
@@ -112,15 +112,15 @@ TEST_F(ColourDialogTest, ChooserAnswersLandInTheRowAndCancelDropsEverything) {
     auto calls = harness::colour_chooser_calls();
     ASSERT_EQ(calls.size(), 2u);
     EXPECT_EQ(calls[0].owner, dialog);
-    EXPECT_EQ(calls[0].initial, RGB(0, 255, 255)); // dark slot 19
+    EXPECT_EQ(calls[0].initial, RGB(0, 90, 200)); // dark slot 21
     EXPECT_EQ(calls[1].initial, RGB(1, 2, 3));
     EXPECT_TRUE(calls[0].flags & CC_RGBINIT);
     EXPECT_FALSE(harness::file_exists(dir.file(L"color.ini")));
-    EXPECT_TRUE(same(g_colours.dark[kSlotEvent], {0, 255, 255}));
+    EXPECT_TRUE(same(g_colours.dark[kSlotSelection], {0, 90, 200}));
 
     // The next opening starts again from the sets; the close box ends with 1.
     EXPECT_EQ(run([](HWND d) {
-                  EXPECT_EQ(row_text(d, kLastRow), L"0,255,255");
+                  EXPECT_EQ(row_text(d, kLastRow), L"0,90,200");
                   SendMessageW(d, WM_CLOSE, 0, 0);
               }),
               1);
@@ -158,6 +158,7 @@ TEST_F(ColourDialogTest, PreviewDrawsTheEditedSet) {
         {20, 360, RGB(4, 5, 6), RGB(128, 0, 0)},             // TIP client status
         {5, 40, RGB(0, 0, 0), RGB(255, 255, 255)},           // title frame
         {20, 55, RGB(255, 255, 255), RGB(0, 0, 0)},          // title fill
+        {50 + 18 * 9 + 16, 106, RGB(255, 176, 64), RGB(0, 90, 200)}, // a selected received byte
     };
     for (const Probe& p : probes) {
         EXPECT_EQ(canvas::pixel(light, p.x, p.y), p.light) << p.x << "," << p.y;

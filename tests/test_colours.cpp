@@ -82,7 +82,7 @@ TEST_F(ColourTest, SavedSetsReadBackWithEveryKey) {
                 keys += GetPrivateProfileStringW(L"Setting", key.c_str(), L"", value, 16,
                                                  dir.file(L"color.ini").c_str()) > 0;
             }
-    EXPECT_EQ(keys, 126);
+    EXPECT_EQ(keys, 6 * kColourSlots);
 }
 
 TEST_F(ColourTest, DrawingObjectsComeFromTheActiveSet) {

@@ -155,7 +155,7 @@ void clear_band(DumpPainter* p, int line) {
     select_neutral_objects(p->dc);
 }
 
-void paint_record(DumpPainter* p, const TrafficRecord& r, CellPlace at) {
+void paint_record(DumpPainter* p, const TrafficRecord& r, CellPlace at, bool selected) {
     const int x = column_x(*p, at.column);
     const int top = band_top(at.line);
     const BandRows& rows = p->rows;
@@ -171,18 +171,24 @@ void paint_record(DumpPainter* p, const TrafficRecord& r, CellPlace at) {
         put_text(p, x, top + (sent ? rows.send_number : rows.read_number), number, 3);
 
         use_font(p, g_metrics.large_font);
-        use_colours(p, kSlotRsChar, OPAQUE, odd ? kSlotAscBack1 : kSlotAscBack2);
+        // A selected cell's two boxes are filled whole in the selection colour under the text.
+        const int char_box = top + (sent ? rows.send_char_box : rows.read_char_box);
+        const int hex_box = top + (sent ? rows.send_hex_box : rows.read_hex_box);
+        const RECT char_area = {x, char_box, x + p->cell_width, char_box + g_metrics.glyph_height};
+        const RECT hex_area = {x, hex_box, x + p->cell_width, hex_box + g_metrics.glyph_height};
+        const UINT fill = selected ? ETO_OPAQUE : 0;
+        use_colours(p, kSlotRsChar, OPAQUE, selected ? kSlotSelection : odd ? kSlotAscBack1 : kSlotAscBack2);
         const wchar_t* name = control_name(r.value);
         wchar_t single = static_cast<wchar_t>(r.value);
         if (name)
-            put_text(p, x, top + (sent ? rows.send_char_text : rows.read_char_text), name, 2);
+            put_text(p, x, top + (sent ? rows.send_char_text : rows.read_char_text), name, 2, fill, &char_area);
         else
             put_text(p, x + g_metrics.glyph_width / 2, top + (sent ? rows.send_char_text : rows.read_char_text),
-                     &single, 1);
+                     &single, 1, fill, &char_area);
 
         wchar_t digits[2] = {kHexDigits[r.value >> 4], kHexDigits[r.value & 15]};
-        use_colours(p, kSlotRsChar, OPAQUE, odd ? kSlotHexBack1 : kSlotHexBack2);
-        put_text(p, x, top + (sent ? rows.send_hex_text : rows.read_hex_text), digits, 2);
+        use_colours(p, kSlotRsChar, OPAQUE, selected ? kSlotSelection : odd ? kSlotHexBack1 : kSlotHexBack2);
+        put_text(p, x, top + (sent ? rows.send_hex_text : rows.read_hex_text), digits, 2, fill, &hex_area);
         break;
     }
     case kGapMark:

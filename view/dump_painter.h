@@ -56,7 +56,8 @@ int band_top(int line);
 void paint_grid(DumpPainter* p);
 // Blanks the cells of one band (labels and separators stay) and draws its empty cell boxes.
 void clear_band(DumpPainter* p, int line);
-void paint_record(DumpPainter* p, const TrafficRecord& record, CellPlace at);
+// A selected data record's cells take the selection colour.
+void paint_record(DumpPainter* p, const TrafficRecord& record, CellPlace at, bool selected = false);
 void paint_line_number(DumpPainter* p, int line, int number);
 EndMark paint_end_mark(DumpPainter* p, CellPlace at, const wchar_t* text);
 void erase_end_mark(DumpPainter* p, const EndMark& mark);

@@ -29,3 +29,17 @@ int scroll_toward_start(int view_top, int records_per_line, int pitch) {
     int64_t top = static_cast<int64_t>(view_top) - step_records(records_per_line, pitch);
     return static_cast<int>(std::max<int64_t>(top, 0));
 }
+
+int view_top_showing(int index, int write_index, int records_per_line, int lines) {
+    if (records_per_line <= 0 || lines <= 0 || index < 0) return 0;
+    const int64_t line = index / records_per_line;
+    const int64_t screen = static_cast<int64_t>(records_per_line) * lines;
+    for (int64_t back : {1, 0}) {
+        if (line - back < 0) continue;
+        const int64_t top = (line - back) * records_per_line;
+        const int64_t end = std::min<int64_t>(write_index, top + screen);
+        const int64_t first = end - top == screen && end == write_index ? top + records_per_line : top;
+        if (index >= first && index < end) return static_cast<int>(top);
+    }
+    return static_cast<int>(line * records_per_line);
+}

@@ -2,6 +2,7 @@
 
 #include "app/app_state.h"
 #include "comm/traffic_buffer.h"
+#include "view/selection.h"
 #include "view/view_metrics.h"
 
 #include <algorithm>
@@ -21,6 +22,7 @@ TrafficRecord g_chunk[kCopyChunk];
 // so that each record is still drawn exactly once. Records that slid out before they were
 // drawn leave last_drawn below 0: they still take their cells, but cannot be shown.
 void follow_slides(const TrafficState& s) {
+    selection_follow(s.discarded, s.write_index);
     if (s.discarded == g_view.discarded_seen) return;
     if (s.discarded < g_view.discarded_seen) { // a new block: nothing to carry over
         g_view.discarded_seen = s.discarded;
@@ -28,7 +30,8 @@ void follow_slides(const TrafficState& s) {
     }
     const long long delta = static_cast<long long>(std::min<uint64_t>(s.discarded - g_view.discarded_seen, INT_MAX / 2));
     g_view.discarded_seen = s.discarded;
-    g_view.last_drawn = static_cast<int>(std::max<long long>(g_view.last_drawn - delta, INT_MIN / 2));
+    for (int* index : {&g_view.last_drawn, &g_view.cursor_record, &g_view.shown_first})
+        *index = static_cast<int>(std::max<long long>(*index - delta, INT_MIN / 2));
     int top = static_cast<int>(std::max<long long>(g_view.view_top - delta, 0));
     if (g_view.records_per_line > 0) top -= top % g_view.records_per_line;
     g_view.view_top = top;
@@ -78,7 +81,7 @@ CellPlace paint_run(DumpPainter* p, long long first, long long count, CellPlace 
             got = copy_records(index, chunk, g_chunk);
         for (int i = 0; i < chunk; ++i) {
             if (i < got) {
-                paint_record(p, g_chunk[i], at);
+                paint_record(p, g_chunk[i], at, selection_has(index + i));
                 note_trailer(*p, g_chunk[i].kind, at);
             }
             if (line_numbers && at.column == 0)
@@ -184,9 +187,17 @@ void draw_view_sized(HDC dc, int width, int height) {
 
     CellPlace at = paint_run(&p, first, last - first, {0, 0}, false, true);
     // The cursor stands after the last record, as the live drawing would leave it; the band
-    // it moved into is cleared. With nothing drawn it stands in the first cell.
-    if (last > first && at.column == 0) clear_view_band(&p, at.line);
+    // it moved into is cleared. With nothing drawn it stands in the first cell. A still
+    // view with more records below its screen leaves its top band as drawn: nothing is
+    // appended there, and a cleared band would hide the records that the top line stands for.
+    const bool more_below = g_view.follow_end != 1 && last < write_index;
+    g_view.shown_first = static_cast<int>(first);
+    if (last > first && at.column == 0 && !more_below) {
+        clear_view_band(&p, at.line);
+        if (at.line == 0) g_view.shown_first = static_cast<int>(first + per_line); // the screen was full
+    }
     set_cursor(last > first ? at : CellPlace{0, 0});
+    g_view.cursor_record = static_cast<int>(last);
 
     if (g_view.follow_end == 1) g_view.view_top = g_view.end_top;
     g_view.last_drawn = write_index;
@@ -230,6 +241,11 @@ void append_to_view_on(HDC dc) {
     } else {
         set_cursor(paint_run(&p, g_view.last_drawn, fresh, from, true, false));
     }
+    // Each band the cursor entered was cleared: the oldest record left on screen is the one
+    // a full screen back from the cursor, less the cleared band's cells past it.
+    g_view.cursor_record = write_index;
+    g_view.shown_first = static_cast<int>(std::max<long long>(
+        g_view.shown_first, static_cast<long long>(write_index) - ((lines - 1) * per_line + g_view.cursor_column)));
     g_view.last_drawn = write_index;
     g_view.end_mark = paint_end_mark(&p, cursor(), g_view.end_mark_text);
     painter_end(&p);
@@ -254,8 +270,32 @@ void reset_view() {
     g_view.gap_high = g_view.gap_low = {0, 0};
     g_view.shown_gap = 0;
     g_view.last_drawn = 0;
+    g_view.cursor_record = g_view.shown_first = 0;
     g_view.end_top = 0;
     g_view.view_top = 0;
     g_view.discarded_seen = traffic_state().discarded;
+    selection_clear();
+    g_selection.discarded_seen = g_view.discarded_seen;
     wcscpy(g_view.end_mark_text, L"EOF");
+}
+
+bool record_on_screen(int index) {
+    return !grid_is_empty() && index >= 0 && index >= g_view.shown_first && index < g_view.cursor_record;
+}
+
+int record_at_point(int x, int y) {
+    if (grid_is_empty() || g_metrics.glyph_width <= 0 || g_metrics.band_pitch <= 0) return -1;
+    const int per_line = g_view.records_per_line, lines = g_view.lines_on_screen;
+    const int cell_width = 2 * g_metrics.glyph_width;
+    if (x < g_metrics.label_width || y < 0) return -1;
+    const int column = (x - g_metrics.label_width) / cell_width, line = y / g_metrics.band_pitch;
+    if (column >= per_line || line >= lines) return -1;
+    // Cells before the cursor, counted back in drawing order (wrapping over the screen),
+    // hold the records before cursor_record.
+    const long long screen = static_cast<long long>(per_line) * lines;
+    long long back = (static_cast<long long>(g_view.cursor_line) * per_line + g_view.cursor_column -
+                      (static_cast<long long>(line) * per_line + column)) % screen;
+    if (back <= 0) back += screen;
+    const long long index = g_view.cursor_record - back;
+    return index >= INT_MIN && record_on_screen(static_cast<int>(index)) ? static_cast<int>(index) : -1;
 }

@@ -15,6 +15,8 @@ struct ViewState {
     uint64_t discarded_seen = 0; // slides of the buffer already taken into account
     int cursor_column = 0;    // cell of the next record
     int cursor_line = 0;
+    int cursor_record = 0;    // index of the record the cursor's cell stands for
+    int shown_first = 0;      // oldest record still on screen; those up to cursor_record show
     int records_per_line = 0; // grid of the last complete drawing
     int lines_on_screen = 0;
     int client_width = 0;     // of the last complete drawing: the bands end 6 pixels short of it
@@ -34,6 +36,12 @@ void draw_view(HDC dc);            // the complete drawing (WM_PAINT)
 void append_to_view();             // records added since the last drawing (timer)
 void refresh_running_gap(int flag);
 void reset_view();
+
+// The record shown in the cell under client point (x, y), as the last drawing left the
+// screen; -1 for no record there (labels, empty or cleared cells, a record gone in a slide).
+int record_at_point(int x, int y);
+// True when the record is on screen now.
+bool record_on_screen(int index);
 
 // The same on a given context: the complete drawing for a client area of width x height,
 // and the timer's drawing on the grid of the last complete drawing.
