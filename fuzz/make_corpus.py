@@ -401,6 +401,7 @@ if __name__ == '__main__':
     sequences('log_file_name', 3, 5)
     view_arithmetic()
     sequences('view_arithmetic', 4, 6)
+    sequences('dump_search', 6, 7)
     macro_texts()
     preset_texts()
     pcapng_sequences()
