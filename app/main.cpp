@@ -16,6 +16,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
 
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (translate_main_window_message(&msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }

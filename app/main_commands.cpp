@@ -24,9 +24,13 @@
 #include "send/macro_dialog.h"
 #include "send/preset_edit_dialog.h"
 #include "send/preset_send_dialog.h"
+#include "view/dump_copy.h"
+#include "view/dump_mouse.h"
+#include "view/find_dialog.h"
 #include "view/log_files.h"
 #include "view/pcapng_files.h"
 #include "view/scrolling.h"
+#include "view/selection.h"
 #include "view/status_line.h"
 #include "view/status_text.h"
 #include "view/traffic_view.h"
@@ -182,9 +186,22 @@ void go_to_first_line(HWND window) {
 
 void load_log_command(HWND window) {
     load_log(window);
+    selection_clear(); // its records were replaced
     g_view.follow_end = 1;
     repaint_whole_window(window);
 }
+
+void find_command(HWND window) { open_find_dialog(window); }
+
+void find_next(HWND window) { find_in_dump(window, true); }
+
+void find_previous(HWND window) { find_in_dump(window, false); }
+
+void copy_as_hex(HWND window) { copy_selection(window, IDM_COPY_HEX); }
+
+void copy_as_text(HWND window) { copy_selection(window, IDM_COPY_TEXT); }
+
+void copy_as_preset(HWND window) { copy_selection(window, IDM_COPY_PRESET); }
 
 void capture_command(HWND window) {
     capture_toggle(window);
@@ -230,12 +247,19 @@ const CommandInfo kCommands[kCommandCount] = {
     {IDM_SCROLL_START, IDT_SCROLL_START, kTextMenuScrollStart, scroll_toward_start_command},
     {IDM_LAST_LINE, IDT_LAST_LINE, kTextMenuLastLine, go_to_last_line},
     {IDM_FIRST_LINE, IDT_FIRST_LINE, kTextMenuFirstLine, go_to_first_line},
+    {IDM_FIND, 0, kTextMenuFind, find_command},
+    {IDM_FIND_NEXT, 0, kTextMenuFindNext, find_next},
+    {IDM_FIND_PREVIOUS, 0, kTextMenuFindPrevious, find_previous},
     {IDM_INPUT_SEND, IDT_INPUT_SEND, kTextMenuInputSend, input_send},
     {IDM_PRESET_SEND, IDT_PRESET_SEND, kTextMenuPresetSend, preset_send},
     {IDM_MACRO, IDT_MACRO, kTextMenuMacro, macro},
     {IDM_PRESET_EDIT, IDT_PRESET_EDIT, kTextMenuPresetEdit, preset_edit},
     {IDM_SCRATCH_TEXT, IDT_SCRATCH_TEXT, kTextMenuScratchText, open_scratch_text},
     {IDM_EDIT_MACRO, IDT_EDIT_MACRO, kTextMenuEditMacro, edit_macro_file},
+    {IDM_COPY_HEX, 0, kTextMenuCopyHex, copy_as_hex},
+    {IDM_COPY_TEXT, 0, kTextMenuCopyText, copy_as_text},
+    {IDM_COPY_PRESET, 0, kTextMenuCopyPreset, copy_as_preset},
+    {IDM_SELECT_ALL, 0, kTextMenuSelectAll, select_all_data},
     {IDM_CONNECTION_SETTINGS, IDT_CONNECTION_SETTINGS, kTextMenuConnectionSettings, connection_settings},
     {IDM_OPEN, IDT_OPEN, kTextMenuOpen, open_connection},
     {IDM_CLOSE, IDT_CLOSE, kTextMenuClose, close_connection_command},
@@ -251,13 +275,13 @@ const CommandInfo kCommands[kCommandCount] = {
 
 int menu_command_of(int id) {
     for (const CommandInfo& c : kCommands)
-        if (c.menu_id == id || c.toolbar_id == id) return c.menu_id;
+        if (c.menu_id == id || (c.toolbar_id != 0 && c.toolbar_id == id)) return c.menu_id;
     return 0;
 }
 
 int tooltip_entry_of(int toolbar_id) {
     for (const CommandInfo& c : kCommands)
-        if (c.toolbar_id == toolbar_id) return c.tooltip_entry;
+        if (c.toolbar_id != 0 && c.toolbar_id == toolbar_id) return c.tooltip_entry;
     return -1;
 }
 

@@ -4,12 +4,12 @@
 
 struct CommandInfo {
     int menu_id;
-    int toolbar_id;
+    int toolbar_id;    // 0: a menu command without a toolbar button
     int tooltip_entry; // text table entry of the toolbar button's tooltip (also the menu text)
     void (*run)(HWND window);
 };
 
-constexpr int kCommandCount = 28;
+constexpr int kCommandCount = 35;
 extern const CommandInfo kCommands[kCommandCount];
 
 // The menu id of a menu or toolbar command id; 0 when the id is not a command.

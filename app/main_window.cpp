@@ -18,11 +18,14 @@
 #include "look/dialog_theme.h"
 #include "res/resource.h"
 #include "send/input_send_dialog.h"
+#include "view/dump_mouse.h"
+#include "view/find_dialog.h"
 #include "view/status_line.h"
 #include "view/traffic_view.h"
 #include "view/view_metrics.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
 namespace {
 
@@ -33,6 +36,8 @@ constexpr int kNameChars = 100;
 wchar_t g_class_name[kNameChars] = L"Tarvik";
 wchar_t g_title[kNameChars] = L"Tarvik";
 wchar_t g_tooltip[kTextChars]; // tooltips point here while they show
+HACCEL g_main_keys = nullptr;   // accelerator tables from the resources (never destroyed)
+HACCEL g_find_keys = nullptr;
 
 bool run_creation_sequence(HWND window) {
     take_start_directory();
@@ -153,6 +158,22 @@ void repaint_dump_area(HWND window) {
 
 void repaint_whole_window(HWND window) { InvalidateRect(window, nullptr, TRUE); }
 
+bool translate_main_window_message(MSG* msg) {
+    HWND window = g_app.main_window;
+    if (!window) return false;
+    if (!g_main_keys) {
+        g_main_keys = LoadAcceleratorsW(app_instance(), MAKEINTRESOURCEW(IDA_MAIN_KEYS));
+        g_find_keys = LoadAcceleratorsW(app_instance(), MAKEINTRESOURCEW(IDA_FIND_KEYS));
+    }
+    // In the find dialog only F3 and Shift+F3 are the window's; the rest (Ctrl+C, Ctrl+A in
+    // the pattern field, Tab, Enter, Escape) belong to the dialog.
+    if (g_find.dialog && (msg->hwnd == g_find.dialog || IsChild(g_find.dialog, msg->hwnd))) {
+        if (g_find_keys && TranslateAcceleratorW(window, g_find_keys, msg)) return true;
+        return find_dialog_message(msg);
+    }
+    return g_main_keys && TranslateAcceleratorW(window, g_main_keys, msg);
+}
+
 LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
     case WM_CREATE:
@@ -176,6 +197,15 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
         return draw_status_part(reinterpret_cast<const DRAWITEMSTRUCT*>(lparam)) ? TRUE : 0;
     case WM_NOTIFY:
         return on_notify(window, reinterpret_cast<const NMHDR*>(lparam));
+    case WM_LBUTTONDOWN:
+        dump_mouse_press(window, GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam), (wparam & MK_SHIFT) != 0);
+        return 0;
+    case WM_MOUSEMOVE:
+        dump_mouse_move(window, GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam));
+        return 0;
+    case WM_LBUTTONUP:
+        dump_mouse_release(window, GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam));
+        return 0;
     case WM_KEYDOWN:
         if (wparam == VK_PRIOR) run_command(window, IDM_SCROLL_END);
         if (wparam == VK_NEXT) run_command(window, IDM_SCROLL_START);

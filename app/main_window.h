@@ -11,3 +11,6 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
 // The dump area: the client rectangle less the toolbar above and the status bar below.
 void repaint_dump_area(HWND window);
 void repaint_whole_window(HWND window);
+// The message loop's step before TranslateMessage: the keyboard shortcuts and the find
+// dialog's keys. True when the message was taken.
+bool translate_main_window_message(MSG* msg);

@@ -7,7 +7,11 @@
 #include "app/text_table.h"
 #include "app/toolbar.h"
 #include "comm/capture.h"
+#include "comm/traffic_buffer.h"
 #include "res/resource.h"
+#include "view/selection.h"
+
+#include <cwchar>
 
 MenuBar g_menu_bar;
 
@@ -20,12 +24,24 @@ constexpr int kFirstItemEntry = kTextMenuSaveLog;
 constexpr int kSeparatorAfterPopup = 1; // the view popup ends with a separator
 constexpr int kTile = 16;
 
-// Available only without a connection: repaint, the scroll commands, the connection
-// settings, open and the environment settings.
-const int kIdleOnly[] = {IDM_REPAINT,      IDM_SCROLL_END,          IDM_SCROLL_START, IDM_LAST_LINE,
-                         IDM_FIRST_LINE,   IDM_CONNECTION_SETTINGS, IDM_OPEN,         IDM_ENVIRONMENT};
+// Available only without a connection: repaint, the scroll commands and the searches
+// (which move the view), the connection settings, open and the environment settings.
+const int kIdleOnly[] = {IDM_REPAINT,   IDM_SCROLL_END,    IDM_SCROLL_START,        IDM_LAST_LINE,
+                         IDM_FIRST_LINE, IDM_FIND_NEXT,    IDM_FIND_PREVIOUS,       IDM_CONNECTION_SETTINGS,
+                         IDM_OPEN,       IDM_ENVIRONMENT};
 // Available only with a connection: the three send tools and close.
 const int kConnectedOnly[] = {IDM_INPUT_SEND, IDM_PRESET_SEND, IDM_MACRO, IDM_CLOSE};
+// Available only with a selection.
+const int kSelectionOnly[] = {IDM_COPY_HEX, IDM_COPY_TEXT, IDM_COPY_PRESET};
+
+// Shortcuts shown beside their items (the accelerator table of the resources has the keys).
+struct Shortcut {
+    int id;
+    const wchar_t* keys;
+};
+const Shortcut kShortcuts[] = {{IDM_FIND, L"Ctrl+F"},     {IDM_FIND_NEXT, L"F3"},
+                               {IDM_FIND_PREVIOUS, L"Shift+F3"}, {IDM_COPY_HEX, L"Ctrl+C"},
+                               {IDM_COPY_TEXT, L"Ctrl+Shift+C"}, {IDM_SELECT_ALL, L"Ctrl+A"}};
 
 // Commands whose texts come before the first item's entry sit in the File popup.
 int popup_of(const CommandInfo& command) {
@@ -50,8 +66,13 @@ void cut_images(HWND window) {
 }
 
 void insert_text_item(HMENU menu, UINT position, UINT mask, MENUITEMINFOW* info, int entry) {
-    wchar_t text[kTextChars];
+    wchar_t text[kTextChars + 16];
     text_table_lookup(entry, text);
+    for (const Shortcut& s : kShortcuts)
+        if ((mask & MIIM_ID) && info->wID == static_cast<UINT>(s.id)) {
+            wcscat(text, L"\t");
+            wcscat(text, s.keys);
+        }
     info->cbSize = sizeof *info;
     info->fMask = mask | MIIM_TYPE;
     info->fType = MFT_STRING;
@@ -106,5 +127,8 @@ void apply_menu_enabling(HMENU menu, bool connection_open) {
     for (int id : kConnectedOnly)
         EnableMenuItem(menu, id, MF_BYCOMMAND | (connection_open ? MF_ENABLED : MF_GRAYED));
     EnableMenuItem(menu, IDM_LANGUAGE, MF_BYCOMMAND | MF_ENABLED);
+    const TrafficState s = traffic_state();
+    selection_follow(s.discarded, s.write_index);
+    for (int id : kSelectionOnly) EnableMenuItem(menu, id, MF_BYCOMMAND | (selection_empty() ? MF_GRAYED : MF_ENABLED));
     CheckMenuItem(menu, IDM_CAPTURE, MF_BYCOMMAND | (capture_running() ? MF_CHECKED : MF_UNCHECKED));
 }

@@ -125,6 +125,23 @@ constexpr int kTextNoClientAtSlot = 113;
 constexpr int kTextPeerClosed = 114;
 
 // ---- find, select and copy (120-129; menu items in their popups' decades) -----------------
+constexpr int kTextFindPattern = 120;      // find dialog: label of the pattern field
+constexpr int kTextFindLookIn = 121;       // find dialog: label of the READ/SEND choice
+constexpr int kTextFound = 122;            // find status texts
+constexpr int kTextNotFound = 123;
+constexpr int kTextFoundWrappedStart = 124;
+constexpr int kTextFoundWrappedEnd = 125;
+constexpr int kTextOddHexDigits = 126;
+constexpr int kTextNotHexDigit = 127;
+constexpr int kTextFindNeedsClosed = 128;
+constexpr int kTextNotAnsi = 129;
+constexpr int kTextMenuFind = 226;         // View popup; also the find dialog's title
+constexpr int kTextMenuFindNext = 227;     // also the dialog's button
+constexpr int kTextMenuFindPrevious = 228; // also the dialog's button
+constexpr int kTextMenuCopyHex = 243;      // Edit popup
+constexpr int kTextMenuCopyText = 244;
+constexpr int kTextMenuCopyPreset = 245;
+constexpr int kTextMenuSelectAll = 246;
 
 // ---- TLS (130-139) ------------------------------------------------------------------------
 constexpr int kTextTlsCheckBox = 130;    // the connection settings' TLS check box

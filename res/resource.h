@@ -29,12 +29,19 @@
 #define IDM_SCROLL_START 213
 #define IDM_LAST_LINE 214
 #define IDM_FIRST_LINE 215
+#define IDM_FIND 216          // View: the find dialog
+#define IDM_FIND_NEXT 217     // View: find the last pattern again, forward (F3)
+#define IDM_FIND_PREVIOUS 218 // View: the same backward (Shift+F3)
+#define IDM_COPY_PRESET 219   // Edit: the selection as preset lines
+#define IDM_SELECT_ALL 220    // Edit: every data byte of the buffer
 #define IDM_INPUT_SEND 221
 #define IDM_PRESET_SEND 222
 #define IDM_MACRO 223
 #define IDM_PRESET_EDIT 226
 #define IDM_SCRATCH_TEXT 227
 #define IDM_EDIT_MACRO 228
+#define IDM_COPY_HEX 229  // Edit: the selection as hexadecimal pairs (Ctrl+C)
+#define IDM_COPY_TEXT 230 // Edit: the selection as text
 #define IDM_CONNECTION_SETTINGS 231
 #define IDM_OPEN 232
 #define IDM_CLOSE 233
@@ -91,6 +98,11 @@
 #define IDD_PRESET_EDIT 136
 #define IDD_IP_ADDRESS_SETTING 137
 #define IDD_ADD_IP_ADDRESS 138
+#define IDD_FIND 139
+
+// ---- keyboard accelerator tables -----------------------------------------------------------
+#define IDA_MAIN_KEYS 1 // the main window's shortcuts
+#define IDA_FIND_KEYS 2 // those that also work while the find dialog has the focus
 
 // ---- character entry editor (input send 124 and preset edit 136) ---------------------------
 #define IDC_INPUT_CAPTURE 501
@@ -204,12 +216,12 @@
 #define IDC_DM_NO_MENU_BAR 1222
 
 // ---- colour setting 135 --------------------------------------------------------------------
-#define IDC_COL_LABEL0 1001 // 1001..1017: row labels
+#define IDC_COL_LABEL0 1001 // 1001..1018: row labels
 #define IDC_COL_CANCEL 1040
-#define IDC_COL_BUTTON0 1041 // 1041..1057: colour chooser of row 0..16
+#define IDC_COL_BUTTON0 1041 // 1041..1058: colour chooser of row 0..17
 #define IDC_COL_LIGHT 1061
 #define IDC_COL_DARK 1062
-#define IDC_COL_FIELD0 1071 // 1071..1121: red, green, blue of row 0..16
+#define IDC_COL_FIELD0 1071 // 1071..1124: red, green, blue of row 0..17
 #define IDC_COL_REWRITE 1198
 #define IDC_COL_SET 1199
 
@@ -248,3 +260,16 @@
 #define IDC_ADD_ADDRESS1 1071 // 1071..1074
 #define IDC_ADD_MASK1 1075    // 1075..1078
 #define IDC_ADD_LIST 1231
+
+// ---- find 139 ----------------------------------------------------------------------------
+#define IDC_FIND_PATTERN 1301
+#define IDC_FIND_ASC 1302
+#define IDC_FIND_HEX 1303
+#define IDC_FIND_BOTH 1304
+#define IDC_FIND_READ 1305
+#define IDC_FIND_SEND 1306
+#define IDC_FIND_NEXT 1307
+#define IDC_FIND_PREVIOUS 1308
+#define IDC_FIND_STATUS 1309
+#define IDC_FIND_LABEL_PATTERN 1310
+#define IDC_FIND_LABEL_LOOK_IN 1311

@@ -25,15 +25,18 @@ using bars_test::strip_tile;
 struct Item {
     int id;    // 0: separator
     int entry; // text table entry of the text
-    int image; // tile of the strip
+    int image; // tile of the strip; -1: none (no toolbar twin)
+    const wchar_t* keys = nullptr; // the shortcut shown after a tab
 };
 
 // The menu as the user sees it, popup by popup.
 const std::vector<std::vector<Item>> kExpectedMenu = {
     {{201, 210, 0}, {202, 211, 1}, {205, 160, 26}, {206, 161, 27}, {203, 212, 25}},
-    {{204, 220, 7}, {211, 221, 2}, {212, 222, 3}, {213, 223, 4}, {214, 224, 5}, {215, 225, 6}, {0, 0, 0}},
+    {{204, 220, 7}, {211, 221, 2}, {212, 222, 3}, {213, 223, 4}, {214, 224, 5}, {215, 225, 6},
+     {216, 226, -1, L"Ctrl+F"}, {217, 227, -1, L"F3"}, {218, 228, -1, L"Shift+F3"}, {0, 0, 0}},
     {{221, 230, 8}, {222, 231, 9}, {223, 232, 10}},
-    {{226, 240, 15}, {227, 241, 16}, {228, 242, 17}},
+    {{226, 240, 15}, {227, 241, 16}, {228, 242, 17}, {229, 243, -1, L"Ctrl+C"}, {230, 244, -1, L"Ctrl+Shift+C"},
+     {219, 245, -1}, {220, 246, -1, L"Ctrl+A"}},
     {{231, 250, 11}, {232, 251, 12}, {233, 252, 13}, {234, 253, 14}},
     {{241, 260, 18}, {242, 261, 19}, {243, 262, 20}, {244, 263, 21}},
     {{251, 270, 22}, {252, 271, 23}, {253, 272, 24}},
@@ -86,8 +89,14 @@ protected:
                     continue;
                 }
                 EXPECT_EQ(static_cast<int>(info.wID), items[i].id);
-                EXPECT_EQ(item_text(popup, static_cast<UINT>(i)), text_entry(items[i].entry)) << items[i].id;
+                EXPECT_EQ(item_text(popup, static_cast<UINT>(i)),
+                          text_entry(items[i].entry) + (items[i].keys ? std::wstring(L"\t") + items[i].keys : L""))
+                    << items[i].id;
                 EXPECT_FALSE(item_text(popup, static_cast<UINT>(i)).empty()) << items[i].id;
+                if (items[i].image < 0) {
+                    EXPECT_EQ(info.hbmpUnchecked, nullptr) << items[i].id;
+                    continue;
+                }
                 ASSERT_NE(info.hbmpUnchecked, nullptr) << items[i].id;
                 // The capture toggle shows the plain check mark when on.
                 EXPECT_EQ(info.hbmpChecked, items[i].id == IDM_CAPTURE ? nullptr : info.hbmpUnchecked) << items[i].id;
@@ -135,7 +144,8 @@ TEST_F(BarsTest, LanguageChangeRebuildsMenuAndTooltipsFollowAtOnce) {
         ASSERT_EQ(g_settings.moji_type, (n + 1) % 4);
         EXPECT_EQ(item_text(GetMenu(window), 0), files[n]);
         expect_menu_in_current_language();
-        for (const CommandInfo& c : kCommands) EXPECT_EQ(tooltip(c.toolbar_id), text_entry(c.tooltip_entry));
+        for (const CommandInfo& c : kCommands)
+            if (c.toolbar_id) EXPECT_EQ(tooltip(c.toolbar_id), text_entry(c.tooltip_entry));
     }
     EXPECT_EQ(GetObjectType(first_image), 0u); // the first build's images were released
     pick_language(L"English");
