@@ -3,6 +3,8 @@
 // screen), and one complete paint of a full 1300 x 900 client area.
 #include "app/main_window.h"
 #include "comm/traffic_buffer.h"
+#include "view/dump_search.h"
+#include "view/selection.h"
 #include "view/traffic_view.h"
 
 #include <windows.h>
@@ -73,7 +75,10 @@ int main() {
 
     std::printf("client area %ld x %ld, grid %d cells x %d lines\n", client.right, client.bottom,
                 g_view.records_per_line, g_view.lines_on_screen);
+    for (int selected = 0; selected < 2; ++selected)
     for (int fresh : {1, 10, 1000, 10000, 100000}) {
+        // The second time a selection covers the screen and every new record.
+        if (selected) selection_set(base - 2000, base + 100000); else selection_clear();
         std::vector<double> times;
         for (int round = 0; round < kRounds; ++round) {
             traffic_replace(traffic.data(), base);
@@ -85,7 +90,8 @@ int main() {
             times.push_back(bench::now_ms() - start);
         }
         char what[64];
-        std::snprintf(what, sizeof what, "timer tick after %d new record%s", fresh, fresh == 1 ? "" : "s");
+        std::snprintf(what, sizeof what, "timer tick after %d new record%s%s", fresh, fresh == 1 ? "" : "s",
+                      selected ? ", selection on screen" : "");
         bench::report(what, times);
     }
 
@@ -97,6 +103,24 @@ int main() {
         times.push_back(bench::now_ms() - start);
     }
     bench::report("complete paint of the full window", times);
+
+    // A search of a full buffer (131,072 records) for a pattern at its far end, as the find
+    // command runs it: the records copied out, then searched from the start.
+    std::vector<TrafficRecord> full = make_traffic(kReportedCapacity);
+    const uint8_t needle[] = {0x4E, 0x45, 0x45, 0x44, 0x4C, 0x45};
+    for (int i = 0; i < 6; ++i) full[kReportedCapacity - 10 + i] = {kSentByte, 0, needle[i], 0, uint8_t(i), {}};
+    traffic_replace(full.data(), kReportedCapacity);
+    std::vector<TrafficRecord> copy(kReportedCapacity);
+    times.clear();
+    for (int round = 0; round < kRounds; ++round) {
+        double start = bench::now_ms();
+        const int count = traffic_copy(0, kReportedCapacity, copy.data());
+        FoundRun run{};
+        const bool found = find_run(copy.data(), count, needle, 6, LookIn::kBoth, 0, true, &run);
+        times.push_back(bench::now_ms() - start);
+        if (!found || run.first != kReportedCapacity - 10) std::printf("search missed its pattern\n");
+    }
+    bench::report("search of 131,072 records, match at the far end", times);
 
     DestroyWindow(window);
     pump();

@@ -172,6 +172,7 @@ int main(int argc, char** argv) {
         {"main_window_dark", [] { return scene_bars(true, announce, photographed); }},
         {"live-light", [] { return scene_live_traffic(false, pose); }},
         {"live-dark", [] { return scene_live_traffic(true, pose); }},
+        {"find", [] { return scene_find(pose); }},
         {"input_send", [] { return scene_input_send(pose); }},
         {"macro", [] { return scene_macro(pose); }},
         {"preset_send-light", [] { return scene_preset_send(false, pose); }},

@@ -8,6 +8,7 @@
 #include "look/dark_mode.h"
 #include "res/resource.h"
 #include "support_loopback.h"
+#include "view/find_dialog.h"
 
 #include <string>
 
@@ -78,4 +79,39 @@ int scene_live_traffic(bool dark, void (*pose)(HWND window)) {
     harness::destroy_main_window(window);
     harness::restore_seams();
     return 0;
+}
+
+namespace {
+
+void (*g_find_pose)(HWND) = nullptr;
+
+// The live scene once its connection is closed: "Tarvik" found through the find dialog,
+// which stands over the lower right of the window.
+void pose_with_find(HWND window) {
+    SendMessageW(window, WM_COMMAND, IDM_CLOSE, 0);
+    live_for(300);
+    SendMessageW(window, WM_COMMAND, IDM_FIND, 0);
+    if (g_find.dialog) {
+        harness::type_text(g_find.dialog, IDC_FIND_PATTERN, L"Tarvik");
+        harness::click(g_find.dialog, IDC_FIND_NEXT);
+        RECT main_rc, find_rc;
+        GetWindowRect(window, &main_rc);
+        GetWindowRect(g_find.dialog, &find_rc);
+        SetWindowPos(g_find.dialog, HWND_TOP, main_rc.right - (find_rc.right - find_rc.left) - 30,
+                     main_rc.bottom - (find_rc.bottom - find_rc.top) - 40, 0, 0, SWP_NOSIZE);
+    }
+    live_for(300);
+    // The pose raises the main window over the dialog; the dialog comes back on top.
+    SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR, DWORD) {
+        if (g_find.dialog)
+            SetWindowPos(g_find.dialog, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    });
+    g_find_pose(window);
+}
+
+} // namespace
+
+int scene_find(void (*pose)(HWND window)) {
+    g_find_pose = pose;
+    return scene_live_traffic(false, pose_with_find);
 }
