@@ -106,19 +106,20 @@ int main() {
 
     // A search of a full buffer (131,072 records) for a pattern at its far end, as the find
     // command runs it: the records copied out, then searched from the start.
-    std::vector<TrafficRecord> full = make_traffic(kReportedCapacity);
+    constexpr int kFull = 131072;
+    std::vector<TrafficRecord> full = make_traffic(kFull);
     const uint8_t needle[] = {0x4E, 0x45, 0x45, 0x44, 0x4C, 0x45};
-    for (int i = 0; i < 6; ++i) full[kReportedCapacity - 10 + i] = {kSentByte, 0, needle[i], 0, uint8_t(i), {}};
-    traffic_replace(full.data(), kReportedCapacity);
-    std::vector<TrafficRecord> copy(kReportedCapacity);
+    for (int i = 0; i < 6; ++i) full[kFull - 10 + i] = {kSentByte, 0, needle[i], 0, uint8_t(i), {}};
+    traffic_replace(full.data(), kFull);
+    std::vector<TrafficRecord> copy(kFull);
     times.clear();
     for (int round = 0; round < kRounds; ++round) {
         double start = bench::now_ms();
-        const int count = traffic_copy(0, kReportedCapacity, copy.data());
+        const int count = traffic_copy(0, kFull, copy.data());
         FoundRun run{};
         const bool found = find_run(copy.data(), count, needle, 6, LookIn::kBoth, 0, true, &run);
         times.push_back(bench::now_ms() - start);
-        if (!found || run.first != kReportedCapacity - 10) std::printf("search missed its pattern\n");
+        if (!found || run.first != kFull - 10) std::printf("search missed its pattern\n");
     }
     bench::report("search of 131,072 records, match at the far end", times);
 
