@@ -124,6 +124,12 @@ void open_find_dialog(HWND owner) {
     if (!g_find.dialog) {
         g_find.dialog = CreateDialogParamW(app_instance(), MAKEINTRESOURCEW(IDD_FIND), owner, find_dialog_proc, 0);
         if (!g_find.dialog) return;
+        // In the lower right of the window: a found run is shown near the top of the dump.
+        RECT frame, own;
+        GetWindowRect(owner, &frame);
+        GetWindowRect(g_find.dialog, &own);
+        SetWindowPos(g_find.dialog, nullptr, frame.right - (own.right - own.left) - 40,
+                     frame.bottom - (own.bottom - own.top) - 50, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         ShowWindow(g_find.dialog, SW_SHOW);
     }
     SetActiveWindow(g_find.dialog);
