@@ -20,9 +20,14 @@ namespace {
 
 constexpr int kPatternChars = 256;
 
+// In the dialog's status line; with the dialog closed (F3) a search that finds nothing
+// only beeps, as there is no line to say it in and a box would be in the way.
 void show_status(int entry) {
     g_find.last_status = entry;
-    if (g_find.dialog) set_text_from_table(g_find.dialog, IDC_FIND_STATUS, entry);
+    if (g_find.dialog)
+        set_text_from_table(g_find.dialog, IDC_FIND_STATUS, entry);
+    else if (entry != kTextFound && entry != kTextFoundWrappedStart && entry != kTextFoundWrappedEnd)
+        MessageBeep(MB_OK);
 }
 
 // Reads the dialog's fields into the last pattern. Returns 0 when there is a pattern to
