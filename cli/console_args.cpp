@@ -9,6 +9,7 @@ const char kConsoleUsage[] =
     "                --udp-client ADDR:PORT [--bind ADDR:PORT] | --udp-server [ADDR:]PORT)\n"
     "               --macro FILE [--log FILE] [--pcapng FILE] [--timeout SECONDS] [--quiet]\n"
     "               [--tls [--pin SHA256-HEX] [--trust-system]]\n"
+    "       tarvikc --version | --help\n"
     "ADDR is an IPv4 address. Without a mode option the connection of Tarvik.ini in the\n"
     "current directory is opened. The macro runs one line per 100 ms, as in the window.\n"
     "--tls (TCP client only) accepts the certificate whose SHA-256 fingerprint --pin gives,\n"
@@ -116,13 +117,15 @@ bool fail(std::string& error, const std::string& reason) {
 
 bool parse_console_args(int argc, const wchar_t* const* argv, ConsoleOptions& o, std::string& error) {
     o = ConsoleOptions{};
-    // Asking for help is never a mistake, whatever else the line holds.
+    // Asking for help or the version is never a mistake, whatever else the line holds.
     for (int i = 0; i < argc; ++i) {
         if (!wcscmp(argv[i], L"--help") || !wcscmp(argv[i], L"-h") || !wcscmp(argv[i], L"/?")) {
             o.help = true;
             return true;
         }
+        if (!wcscmp(argv[i], L"--version")) o.version = true;
     }
+    if (o.version) return true;
     bool has_mode = false;
     for (int i = 0; i < argc; ++i) {
         const wchar_t* arg = argv[i];

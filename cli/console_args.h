@@ -35,6 +35,7 @@ struct ConsoleOptions {
     Fingerprint pin{};
     bool trust_system = false; // --trust-system: a certificate the system's chain check passes
     bool help = false;
+    bool version = false;     // --version: the program's name and version, nothing else
 };
 
 extern const char kConsoleUsage[];

@@ -18,6 +18,7 @@
 #include "comm/traffic_buffer.h"
 #include "send/macro_host.h"
 #include "view/log_files.h"
+#include "tarvik_version.h"
 
 #include <windows.h>
 
@@ -302,6 +303,10 @@ int run_console(int argc, const wchar_t* const* argv) {
         return usage_error(std::wstring(error.begin(), error.end()));
     if (run.options.help) {
         out_line(std::string(kConsoleUsage));
+        return kExitPassed;
+    }
+    if (run.options.version) {
+        out_line("tarvikc " TARVIK_VERSION_TEXT);
         return kExitPassed;
     }
     install_console_seams();

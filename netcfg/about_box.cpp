@@ -6,6 +6,7 @@
 #include "app/text_table.h"
 #include "look/dialog_theme.h"
 #include "res/resource.h"
+#include "tarvik_version.h"
 
 #include <cwchar>
 
@@ -13,8 +14,6 @@ const wchar_t kDownloadPage[] = L"https://brenlow.example/tarvik/download/";
 
 namespace {
 
-constexpr int kMajorVersion = 1;
-constexpr int kMinorVersion = 16;
 constexpr int kIconLeft = 3;
 constexpr int kIconTop = 22;
 constexpr int kIconSize = 64;
@@ -30,7 +29,7 @@ void draw_icon(HDC dc) {
 void init_dialog(HWND dialog) {
     set_text_from_table(dialog, 0, kTextAboutCaption);
     wchar_t version[32];
-    swprintf(version, 32, L"Version %d.%02d", kMajorVersion, kMinorVersion);
+    swprintf(version, 32, L"Version %d.%02d", TARVIK_VERSION_MAJOR, TARVIK_VERSION_MINOR);
     SetDlgItemTextW(dialog, IDC_ABOUT_VERSION, version);
     apply_dialog_theme(dialog);
 }

@@ -4,10 +4,15 @@
 
 namespace console {
 
-bool Process::start(const std::wstring& args, const std::wstring& dir, bool console) {
-    const char* root = std::getenv("TARVIK_BINARY_DIR");
-    std::wstring command = L"\"Z:";
-    for (char c : std::string(root ? root : "") + "/tarvikc.exe") command += c == '/' ? L'\\' : static_cast<wchar_t>(c);
+bool Process::start(const std::wstring& args, const std::wstring& dir, bool console, const std::wstring& program) {
+    std::wstring command = L"\"";
+    if (program.empty()) {
+        const char* root = std::getenv("TARVIK_BINARY_DIR");
+        command += L"Z:";
+        for (char c : std::string(root ? root : "") + "/tarvikc.exe") command += c == '/' ? L'\\' : static_cast<wchar_t>(c);
+    } else {
+        command += program;
+    }
     command += L"\" " + args;
     // Pipes whose write ends only the child inherits.
     HANDLE writes[2];
@@ -69,9 +74,9 @@ Result Process::wait(int timeout_ms) {
     return r;
 }
 
-Result run_tarvikc(const std::wstring& args, const std::wstring& dir) {
+Result run_tarvikc(const std::wstring& args, const std::wstring& dir, const std::wstring& program) {
     Process p;
-    p.start(args, dir);
+    p.start(args, dir, false, program);
     return p.wait();
 }
 

@@ -18,9 +18,10 @@ public:
     Process(const Process&) = delete;
     Process& operator=(const Process&) = delete;
     ~Process() { wait(0); }
-    // Starts tarvikc of the build (TARVIK_BINARY_DIR) with `args` in `dir`; with `console`
-    // on a console of its own, so that it can be interrupted.
-    bool start(const std::wstring& args, const std::wstring& dir, bool console = false);
+    // Starts tarvikc of the build (TARVIK_BINARY_DIR), or the Windows path `program`, with
+    // `args` in `dir`; with `console` on a console of its own, so that it can be interrupted.
+    bool start(const std::wstring& args, const std::wstring& dir, bool console = false,
+               const std::wstring& program = {});
     // Presses Ctrl+C on its console (the test joins that console for it, and ignores
     // Ctrl+C from then on).
     bool interrupt();
@@ -34,6 +35,6 @@ private:
     std::string texts_[2];
 };
 
-Result run_tarvikc(const std::wstring& args, const std::wstring& dir);
+Result run_tarvikc(const std::wstring& args, const std::wstring& dir, const std::wstring& program = {});
 
 } // namespace console

@@ -11,4 +11,13 @@ std::string unix_path(const std::wstring& path);
 // quote: Wine splits the command line by the Windows rules.
 bool start_shell(const std::string& script);
 
+struct ShellResult {
+    int status = -1;    // the script's exit status; -1: it did not finish in time
+    std::string output; // its standard output (and standard error with `with_errors`)
+};
+// Runs the script through start_shell and waits up to timeout_ms for it; its output goes
+// through files in the Windows folder `scratch`.
+ShellResult run_shell(const std::string& script, const std::wstring& scratch, int timeout_ms = 60000,
+                      bool with_errors = false);
+
 } // namespace linux_side

@@ -12,16 +12,6 @@ namespace tshark {
 
 namespace {
 
-std::string read_text(const std::wstring& path) {
-    std::string text;
-    FILE* f = _wfopen(path.c_str(), L"rb");
-    if (!f) return text;
-    char chunk[4096];
-    for (size_t n; (n = fread(chunk, 1, sizeof chunk, f)) > 0;) text.append(chunk, n);
-    fclose(f);
-    return text;
-}
-
 std::string from_hex(const std::string& hex) {
     std::string bytes;
     for (size_t i = 0; i + 1 < hex.size(); i += 2)
@@ -46,25 +36,10 @@ namespace {
 
 std::string run_tool(const std::string& tool, const std::wstring& file, const std::string& arguments, int timeout_ms) {
     std::string input = linux_side::unix_path(file);
-    std::wstring out_path = file + L".tshark.txt", done_path = file + L".tshark.done";
-    DeleteFileW(out_path.c_str());
-    DeleteFileW(done_path.c_str());
-    std::string out = linux_side::unix_path(out_path), done = linux_side::unix_path(done_path);
-    if (input.empty() || out.empty()) return "<no answer>";
-    // The shell leaves a second file behind when the reader has finished.
-    std::string script = tool + " '" + input + "' " + arguments + " > '" + out + "' 2>/dev/null; echo $? > '" +
-                         done + "'";
-    if (!linux_side::start_shell(script)) return "<no answer>";
-    for (int waited = 0; waited < timeout_ms; waited += 20) {
-        if (!read_text(done_path).empty()) {
-            std::string text = read_text(out_path);
-            DeleteFileW(out_path.c_str());
-            DeleteFileW(done_path.c_str());
-            return text;
-        }
-        Sleep(20);
-    }
-    return "<no answer>";
+    if (input.empty()) return "<no answer>";
+    std::wstring folder = file.substr(0, file.find_last_of(L"\\/"));
+    linux_side::ShellResult r = linux_side::run_shell(tool + " '" + input + "' " + arguments, folder, timeout_ms);
+    return r.status < 0 ? "<no answer>" : r.output;
 }
 
 } // namespace
