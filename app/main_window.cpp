@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include "app/app_state.h"
+#include "app/dpi.h"
 #include "app/main_commands.h"
 #include "app/menu_bar.h"
 #include "app/settings.h"
@@ -121,6 +122,21 @@ LRESULT on_notify(HWND window, const NMHDR* header) {
     return 0;
 }
 
+// The window moved to a screen of another DPI (or the user changed the scale): fonts,
+// cell geometry, images and status parts are made again for it, and the window takes
+// the place Windows suggests.
+void on_dpi_changed(HWND window, const RECT* suggested) {
+    measure_view_fonts(window);
+    toolbar_use_dpi(g_metrics.dpi);
+    status_bar_use_dpi(g_metrics.dpi);
+    if (g_menu_bar.bar) build_menu(window);
+    if (suggested)
+        SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    if (g_status_bar) SendMessageW(g_status_bar, WM_SIZE, 0, 0);
+    InvalidateRect(window, nullptr, TRUE);
+}
+
 } // namespace
 
 bool register_main_window_class(HINSTANCE instance) {
@@ -151,8 +167,8 @@ HWND create_main_window(HINSTANCE instance) {
 void repaint_dump_area(HWND window) {
     RECT rc;
     GetClientRect(window, &rc);
-    rc.top += kToolbarHeight;
-    rc.bottom -= kStatusBarHeight;
+    rc.top += view_px(kToolbarHeight);
+    rc.bottom -= view_px(kStatusBarHeight);
     if (rc.bottom > rc.top) InvalidateRect(window, &rc, TRUE);
 }
 
@@ -228,6 +244,9 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
             toolbar_unconnected();
         return 0;
     }
+    case WM_DPICHANGED:
+        on_dpi_changed(window, reinterpret_cast<const RECT*>(lparam));
+        return 0;
     case WM_DESTROY:
         run_destruction_sequence(window);
         return 0;

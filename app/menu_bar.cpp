@@ -1,6 +1,7 @@
 #include "app/menu_bar.h"
 
 #include "app/app_state.h"
+#include "app/dpi.h"
 #include "app/main_commands.h"
 #include "app/scoped_win.h"
 #include "app/text_ids.h"
@@ -22,7 +23,6 @@ namespace {
 constexpr int kFirstTitleEntry = kTextMenuFirstTitle;
 constexpr int kFirstItemEntry = kTextMenuSaveLog;
 constexpr int kSeparatorAfterPopup = 1; // the view popup ends with a separator
-constexpr int kTile = 16;
 
 // Available only without a connection: repaint, the scroll commands and the searches
 // (which move the view), the connection settings, open and the environment settings.
@@ -48,19 +48,21 @@ int popup_of(const CommandInfo& command) {
     return command.tooltip_entry < kFirstItemEntry ? 0 : (command.tooltip_entry - kFirstItemEntry) / 10;
 }
 
-// Cuts the 26 tiles of the light strip into bitmaps that the window's display can draw.
+// Cuts the tiles of the light strip into bitmaps that the window's display can draw: the
+// strip of 16, 24 or 32 pixel tiles, as the window's DPI asks.
 void cut_images(HWND window) {
+    const int tile_size = image_size_for_dpi(window_dpi(window));
     ScopedGdiObject<HBITMAP> strip(static_cast<HBITMAP>(LoadImageW(
-        app_instance(), MAKEINTRESOURCEW(IDB_TOOLBAR_LIGHT), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+        app_instance(), MAKEINTRESOURCEW(toolbar_strip_for(tile_size, false)), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
     if (!strip) return;
     ScopedGetDC screen(window);
     ScopedMemoryDC from(screen), to(screen);
     ScopedSelect strip_in(from, strip);
     for (int i = 0; i < kMenuImages; ++i) {
-        HBITMAP tile = CreateCompatibleBitmap(screen, kTile, kTile);
+        HBITMAP tile = CreateCompatibleBitmap(screen, tile_size, tile_size);
         if (!tile) continue;
         ScopedSelect tile_in(to, tile);
-        BitBlt(to, 0, 0, kTile, kTile, from, kTile * i, 0, SRCCOPY);
+        BitBlt(to, 0, 0, tile_size, tile_size, from, tile_size * i, 0, SRCCOPY);
         g_menu_bar.images[i] = tile;
     }
 }

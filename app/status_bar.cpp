@@ -1,6 +1,7 @@
 #include "app/status_bar.h"
 
 #include "app/app_state.h"
+#include "app/dpi.h"
 #include "app/settings.h"
 #include "comm/connection.h"
 #include "comm/tls_client.h"
@@ -43,9 +44,16 @@ void create_status_bar(HWND window) {
                                    nullptr);
     if (!g_status_bar) return;
     drop_visual_style(g_status_bar);
-    SendMessageW(g_status_bar, SB_SETPARTS, kStatusParts, reinterpret_cast<LPARAM>(kStatusPartEdges));
+    status_bar_use_dpi(g_metrics.dpi);
     for (int n = 0; n < kStatusTextParts; ++n)
         SendMessageW(g_status_bar, SB_SETTEXTW, n | SBT_OWNERDRAW, reinterpret_cast<LPARAM>(kPartNames[n]));
+}
+
+void status_bar_use_dpi(int dpi) {
+    if (!g_status_bar) return;
+    int edges[kStatusParts];
+    for (int n = 0; n < kStatusParts; ++n) edges[n] = kStatusPartEdges[n] < 0 ? -1 : dpi_scale(kStatusPartEdges[n], dpi);
+    SendMessageW(g_status_bar, SB_SETPARTS, kStatusParts, reinterpret_cast<LPARAM>(edges));
 }
 
 int status_colour_slot(bool open, bool udp, bool server) {

@@ -6,12 +6,14 @@
 constexpr int kStatusParts = 10;
 constexpr int kStatusTextParts = 8; // parts 0-7 are drawn by the status line
 constexpr int kStatusTlsPart = 8;   // the negotiated TLS protocol and cipher while connected
-// Right edges of the parts in pixels; the last part runs to the window's edge.
+// Right edges of the parts in pixels at 96 DPI; the last part runs to the window's edge.
 extern const int kStatusPartEdges[kStatusParts];
 
 extern HWND g_status_bar;
 
 void create_status_bar(HWND window);
+// Sets the part edges for the DPI; at creation and after a DPI change.
+void status_bar_use_dpi(int dpi);
 // The colour slot for the connection state: 7 closed; 8-11 TIP client, TIP server, UDP
 // client, UDP server.
 int status_colour_slot(bool open, bool udp, bool server);

@@ -1,10 +1,12 @@
 #include "app/toolbar.h"
 
 #include "app/app_state.h"
+#include "app/dpi.h"
 #include "app/scoped_win.h"
 #include "comm/capture.h"
 #include "look/dark_mode.h"
 #include "res/resource.h"
+#include "view/view_metrics.h"
 
 #include <commctrl.h>
 
@@ -22,8 +24,6 @@ const int kToolbarButtons[kToolbarButtonCount] = {
 };
 
 namespace {
-
-constexpr int kImageSize = 16;
 
 // As the menu, except that the environment settings stay available while connected.
 const int kIdleOnly[] = {IDT_REPAINT,   IDT_SCROLL_END,          IDT_SCROLL_START, IDT_LAST_LINE,
@@ -55,11 +55,11 @@ LRESULT CALLBACK toolbar_subclass(HWND toolbar, UINT message, WPARAM wparam, LPA
 
 // The strip's first pixel is its background; masking it out lets the toolbar's own
 // background (and its hot and pressed faces) show round every picture.
-HIMAGELIST load_strip(int bitmap_id) {
+HIMAGELIST load_strip(int bitmap_id, int size) {
     ScopedGdiObject<HBITMAP> strip(static_cast<HBITMAP>(
         LoadImageW(app_instance(), MAKEINTRESOURCEW(bitmap_id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
     if (!strip) return nullptr;
-    HIMAGELIST images = ImageList_Create(kImageSize, kImageSize, ILC_COLOR24 | ILC_MASK, kToolbarButtonCount, 0);
+    HIMAGELIST images = ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, kToolbarButtonCount, 0);
     if (images) {
         COLORREF background;
         {
@@ -73,6 +73,13 @@ HIMAGELIST load_strip(int bitmap_id) {
 }
 
 } // namespace
+
+// The strip drawn for the tile size: 16, 24 or 32 pixels, never a stretched one.
+int toolbar_strip_for(int size, bool dark) {
+    if (size >= 32) return dark ? IDB_TOOLBAR_DARK_32 : IDB_TOOLBAR_LIGHT_32;
+    if (size >= 24) return dark ? IDB_TOOLBAR_DARK_24 : IDB_TOOLBAR_LIGHT_24;
+    return dark ? IDB_TOOLBAR_DARK : IDB_TOOLBAR_LIGHT;
+}
 
 int toolbar_image_of(int toolbar_id) {
     for (int i = 0; i < kToolbarButtonCount; ++i)
@@ -101,9 +108,7 @@ void create_toolbar(HWND window) {
     if (!g_toolbar) return;
     SetWindowSubclass(g_toolbar, toolbar_subclass, 0, 0);
     SendMessageW(g_toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-    SendMessageW(g_toolbar, TB_SETBITMAPSIZE, 0, MAKELPARAM(kImageSize, kImageSize));
-    HIMAGELIST images = load_strip(g_dark_mode.dark ? IDB_TOOLBAR_DARK : IDB_TOOLBAR_LIGHT);
-    SendMessageW(g_toolbar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images));
+    toolbar_use_dpi(g_metrics.dpi);
 
     TBBUTTON buttons[kToolbarButtonCount] = {};
     for (int i = 0; i < kToolbarButtonCount; ++i) {
@@ -114,6 +119,18 @@ void create_toolbar(HWND window) {
         buttons[i].iString = -1;
     }
     SendMessageW(g_toolbar, TB_ADDBUTTONSW, kToolbarButtonCount, reinterpret_cast<LPARAM>(buttons));
+    SendMessageW(g_toolbar, TB_AUTOSIZE, 0, 0);
+}
+
+void toolbar_use_dpi(int dpi) {
+    if (!g_toolbar) return;
+    const int size = image_size_for_dpi(dpi);
+    HIMAGELIST images = load_strip(toolbar_strip_for(size, g_dark_mode.dark), size);
+    SendMessageW(g_toolbar, TB_SETBITMAPSIZE, 0, MAKELPARAM(size, size));
+    // The buttons follow the images (24 x 22 round 16 x 16, the toolbar's own default).
+    SendMessageW(g_toolbar, TB_SETBUTTONSIZE, 0, MAKELPARAM(size + 8, size + 6));
+    auto old = reinterpret_cast<HIMAGELIST>(SendMessageW(g_toolbar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images)));
+    if (old && old != images) ImageList_Destroy(old);
     SendMessageW(g_toolbar, TB_AUTOSIZE, 0, 0);
 }
 

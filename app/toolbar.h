@@ -11,6 +11,11 @@ extern HWND g_toolbar;
 
 // Creates the toolbar (strip 93 in dark mode, 92 otherwise) in the unconnected state.
 void create_toolbar(HWND window);
+// Takes the image strip whose tiles suit the DPI (16, 24 or 32 pixels) and sizes the
+// buttons to it; at creation and after a DPI change.
+void toolbar_use_dpi(int dpi);
+// The image strip (bitmap id) of tiles of `size` pixels (16, 24 or 32), light or dark.
+int toolbar_strip_for(int size, bool dark);
 void toolbar_connected();
 void toolbar_unconnected();
 

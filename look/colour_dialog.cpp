@@ -93,10 +93,11 @@ struct PreviewTools {
         if (!brush[slot]) brush[slot] = CreateSolidBrush(colour(slot));
         return brush[slot];
     }
+    // Coordinates are pixels at 96 DPI; the view fonts are already the screen's.
     void box(int left, int top, int right, int bottom, HPEN p, HBRUSH b) {
         SelectObject(dc, p);
         SelectObject(dc, b);
-        Rectangle(dc, left, top, right, bottom);
+        Rectangle(dc, view_px(left), view_px(top), view_px(right), view_px(bottom));
     }
     void plain_box(int left, int top, int right, int bottom) { box(left, top, right, bottom, plain_pen, plain_brush); }
     void cell(int left, int top, int slot) { box(left, top, left + kCell, top + kCell, slot_pen(slot), slot_brush(slot)); }
@@ -106,8 +107,9 @@ struct PreviewTools {
         if (back_mode == OPAQUE) SetBkColor(dc, back);
         const int length = static_cast<int>(wcslen(s));
         if (g_view_text_spy)
-            g_view_text_spy({dc, x, y, s, length, c, back, back_mode, static_cast<HFONT>(GetCurrentObject(dc, OBJ_FONT))});
-        TextOutW(dc, x, y, s, length);
+            g_view_text_spy({dc, view_px(x), view_px(y), s, length, c, back, back_mode,
+                             static_cast<HFONT>(GetCurrentObject(dc, OBJ_FONT))});
+        TextOutW(dc, view_px(x), view_px(y), s, length);
     }
     void number(int x, int y, int value, COLORREF c) {
         wchar_t digits[12];
@@ -130,8 +132,8 @@ void draw_main_window(PreviewTools& t) {
     t.text(5, 144, L"SEND:", t.ink);
     SelectObject(t.dc, t.plain_pen);
     for (int y : {182, 183}) {
-        MoveToEx(t.dc, 5, y, nullptr);
-        LineTo(t.dc, 600, y);
+        MoveToEx(t.dc, view_px(5), view_px(y), nullptr);
+        LineTo(t.dc, view_px(600), view_px(y));
     }
     for (int i = 0; i < kMainColumns; ++i) {
         const int x = main_column_x(i);

@@ -11,6 +11,10 @@
 #define IDI_TARVIK 101
 #define IDB_TOOLBAR_LIGHT 92
 #define IDB_TOOLBAR_DARK 93
+#define IDB_TOOLBAR_LIGHT_24 94 // the same strips in 24 x 24 and 32 x 32 tiles, for high DPI
+#define IDB_TOOLBAR_DARK_24 95
+#define IDB_TOOLBAR_LIGHT_32 96
+#define IDB_TOOLBAR_DARK_32 97
 
 // ---- main window children ----------------------------------------------------------------
 #define IDC_STATUS_BAR 328

@@ -125,6 +125,32 @@ prepare_wine_prefix() {
     echo "$PREFIX_VERSION" > "$WINEPREFIX/.tarvik-prefix"
 }
 
+# A second prefix beside the build's own, $1/wineprefix-<dpi>dpi, whose screen has DPI $2.
+# Wine reads LogPixels when a process starts and every program of a prefix shares it, so
+# high-DPI runs get a prefix of their own and the tests at 96 DPI keep theirs.
+prepare_dpi_prefix() {
+    local dpi=$2
+    prepare_wine_prefix "$1/wineprefix-${dpi}dpi" >/dev/null
+    if [ "$(cat "$WINEPREFIX/.tarvik-dpi" 2>/dev/null)" != "$dpi" ]; then
+        "$TARVIK_ROOT/scripts/wine-emulator" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f \
+            </dev/null >/dev/null 2>&1
+        wineserver -w
+        echo "$dpi" > "$WINEPREFIX/.tarvik-dpi"
+    fi
+}
+
+# Starts the persistent Wine session of the build folder $1 for the rest of the script, in
+# the prefix for TARVIK_DPI (96, the build's own prefix, unless it says otherwise).
+enter_wine_session_at_dpi() {
+    if [ "${TARVIK_DPI:-96}" = 96 ]; then
+        enter_wine_session "$1"
+        return
+    fi
+    prepare_dpi_prefix "$1" "$TARVIK_DPI"
+    start_wine
+    trap stop_wine EXIT
+}
+
 # Starts a persistent wineserver and Wine's services once, with all output discarded, so
 # that each program afterwards starts in milliseconds and nothing holds a pipe open.
 start_wine() {

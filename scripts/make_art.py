@@ -8,6 +8,12 @@ Sources (edit these, then run this script):
 Outputs (committed; the Windows build uses them as they are):
   res/toolbar_light.bmp   448 x 16, 8 bpp, image strip on white (bitmap 92)
   res/toolbar_dark.bmp    448 x 16, 8 bpp, image strip on black (bitmap 93)
+  res/toolbar_{light,dark}_24.bmp  672 x 24 strips for 144 DPI (bitmaps 94, 95)
+  res/toolbar_{light,dark}_32.bmp  896 x 32 strips for 192 DPI (bitmaps 96, 97)
+                          The larger tiles are made from the 16 x 16 maps by pixel-art
+                          scaling (Scale2x for 32; Scale3x, then each 2 x 2 block's most
+                          frequent colour, for 24), so edges stay sharp and diagonals
+                          smooth instead of blurred or stepped.
   res/tarvik.ico          32-bit icon, 16/24/32/48/64 (icon 101)
   docs/toolbar_strips.png magnified preview of both strips
   docs/icon.png           magnified preview of every icon size
@@ -33,10 +39,13 @@ ICON_SRC = os.path.join("res", "art", "icon.txt")
 
 OUT_LIGHT = os.path.join("res", "toolbar_light.bmp")
 OUT_DARK = os.path.join("res", "toolbar_dark.bmp")
+LARGE_TILES = (24, 32)
+OUT_LARGE = {(size, variant): os.path.join("res", "toolbar_%s_%d.bmp" % (name, size))
+             for size in LARGE_TILES for variant, name in ((0, "light"), (1, "dark"))}
 OUT_ICO = os.path.join("res", "tarvik.ico")
 OUT_STRIPS_PNG = os.path.join("docs", "toolbar_strips.png")
 OUT_ICON_PNG = os.path.join("docs", "icon.png")
-OUTPUTS = [OUT_LIGHT, OUT_DARK, OUT_ICO, OUT_STRIPS_PNG, OUT_ICON_PNG]
+OUTPUTS = [OUT_LIGHT, OUT_DARK, OUT_ICO, OUT_STRIPS_PNG, OUT_ICON_PNG] + sorted(OUT_LARGE.values())
 
 TILE = 16
 TILE_COUNT = 28
@@ -185,12 +194,72 @@ def load_icon(path):
 def strip_pixels(legend, tiles, variant):
     """Rows (top first) of RGB tuples for the whole strip; variant 0 light, 1 dark."""
     rows = []
-    for y in range(TILE):
+    size = len(tiles[0][1])
+    for y in range(size):
         row = []
         for _, grid in tiles:
             row.extend(legend[ch][variant] for ch in grid[y])
         rows.append(row)
     return rows
+
+
+def _at(grid, x, y):
+    """A map's character, the edge repeated outside it."""
+    n = len(grid)
+    return grid[min(max(y, 0), n - 1)][min(max(x, 0), n - 1)]
+
+
+def scale2x(grid):
+    """EPX/Scale2x on a character map: twice the size, corners of diagonal edges filled."""
+    out = []
+    for y in range(len(grid)):
+        top, bottom = [], []
+        for x in range(len(grid)):
+            p = grid[y][x]
+            a, b, c, d = _at(grid, x, y - 1), _at(grid, x + 1, y), _at(grid, x - 1, y), _at(grid, x, y + 1)
+            top += [a if c == a and c != d and a != b else p, b if a == b and a != c and b != d else p]
+            bottom += [c if d == c and d != b and c != a else p, d if b == d and b != a and d != c else p]
+        out += ["".join(top), "".join(bottom)]
+    return out
+
+
+def scale3x(grid):
+    """Scale3x on a character map: three times the size."""
+    out = []
+    for y in range(len(grid)):
+        rows = [[], [], []]
+        for x in range(len(grid)):
+            a, b, c = _at(grid, x - 1, y - 1), _at(grid, x, y - 1), _at(grid, x + 1, y - 1)
+            d, e, f = _at(grid, x - 1, y), grid[y][x], _at(grid, x + 1, y)
+            g, h, i = _at(grid, x - 1, y + 1), _at(grid, x, y + 1), _at(grid, x + 1, y + 1)
+            if b != h and d != f:
+                rows[0] += [d if d == b else e, d if (d == b and e != c) or (b == f and e != a) else e, f if b == f else e]
+                rows[1] += [d if (d == b and e != g) or (d == h and e != a) else e, e,
+                            f if (b == f and e != i) or (h == f and e != c) else e]
+                rows[2] += [d if d == h else e, h if (d == h and e != i) or (h == f and e != g) else e, f if h == f else e]
+            else:
+                for r in rows:
+                    r += [e, e, e]
+        out += ["".join(r) for r in rows]
+    return out
+
+
+def halve(grid):
+    """Each 2 x 2 block becomes its most frequent character; a tie goes to ink over the
+    background, then to the first in reading order, so thin lines survive."""
+    out = []
+    for y in range(0, len(grid), 2):
+        row = []
+        for x in range(0, len(grid), 2):
+            block = [grid[y][x], grid[y][x + 1], grid[y + 1][x], grid[y + 1][x + 1]]
+            row.append(max(block, key=lambda ch: (block.count(ch), ch != BACKGROUND_CHAR, -block.index(ch))))
+        out.append("".join(row))
+    return out
+
+
+def large_tiles(tiles, size):
+    scale = {24: lambda g: halve(scale3x(g)), 32: scale2x}[size]
+    return [(heading, scale(grid)) for heading, grid in tiles]
 
 
 def encode_bmp8(rows, background):
@@ -399,6 +468,9 @@ def build(source_root):
     return {
         OUT_LIGHT: encode_bmp8(light_rows, light_bg),
         OUT_DARK: encode_bmp8(dark_rows, dark_bg),
+        **{OUT_LARGE[(size, variant)]: encode_bmp8(strip_pixels(legend, large_tiles(tiles, size), variant),
+                                                   legend[BACKGROUND_CHAR][variant])
+           for size in LARGE_TILES for variant in (0, 1)},
         OUT_ICO: encode_ico(icon),
         OUT_STRIPS_PNG: strips_preview(light_rows, dark_rows),
         OUT_ICON_PNG: icon_preview(icon),

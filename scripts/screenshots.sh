@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Takes screenshots of program scenes under Xvfb into docs/<scene>.png.
 # Usage: scripts/screenshots.sh scene...   (scenes: see tests/screens.cpp)
+#        TARVIK_DPI=144 scripts/screenshots.sh scene...   (on a 144-DPI screen: docs/<scene>-144dpi.png)
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
@@ -11,7 +12,9 @@ fi
 
 BUILD=$2; shift 2
 export TARVIK_SOURCE_DIR=$TARVIK_ROOT
-enter_wine_session "$BUILD"
+enter_wine_session_at_dpi "$BUILD"
+suffix=
+[ "${TARVIK_DPI:-96}" = 96 ] || suffix=-${TARVIK_DPI}dpi
 for scene in "$@"; do
     hs=$(mktemp -d)
     "$TARVIK_ROOT/scripts/wine-emulator" "$BUILD/tests/tarvik_screens.exe" "$scene" "Z:${hs//\//\\}" &
@@ -20,8 +23,8 @@ for scene in "$@"; do
     if [ -s "$hs/ready" ]; then
         sleep 0.5
         read -r x y w h < "$hs/ready" || true
-        import -window root -crop "${w}x${h}+${x}+${y}" +repage "$TARVIK_ROOT/docs/$scene.png"
-        echo "docs/$scene.png (${w}x${h})"
+        import -window root -crop "${w}x${h}+${x}+${y}" +repage "$TARVIK_ROOT/docs/$scene$suffix.png"
+        echo "docs/$scene$suffix.png (${w}x${h})"
     else
         echo "scene $scene did not come up" >&2
     fi

@@ -38,7 +38,10 @@ constexpr int kBandTop = 24;
 
 int glyph_w() { return g_metrics.glyph_width; }
 int glyph_h() { return g_metrics.glyph_height; }
-int column_x(int column) { return kGridLeft + 2 * glyph_w() * column; }
+// Lengths at 96 DPI, in pixels of the screen the view fonts were made for.
+int grid_left() { return view_px(kGridLeft); }
+int grid_top() { return view_px(kGridTop); }
+int column_x(int column) { return grid_left() + 2 * glyph_w() * column; }
 
 constexpr int kLineCells = 32; // cells of one grid line; a scroll moves by one line
 
@@ -51,7 +54,7 @@ int automatic_view(int length) {
 // The band is painted when the key release has been handled whole (one paint for a
 // release that brings many characters).
 void invalidate_band(const EntryEditor& ed, int left, int right) {
-    RECT band = {left, kBandTop, right, 2 * glyph_h() + 42};
+    RECT band = {left, view_px(kBandTop), right, 2 * glyph_h() + view_px(42)};
     InvalidateRect(ed.dialog, &band, TRUE);
 }
 
@@ -96,22 +99,22 @@ void draw_change(EntryEditor& ed, HDC dc) {
         // The grid shows another view (a scroll button was used): bring the automatic view
         // back first, so that the new cell lands among the right column numbers.
         ed.view_start = view;
-        invalidate_band(ed, kGridLeft, kGridLeft + 128 * w + 2);
+        invalidate_band(ed, grid_left(), grid_left() + 128 * w + view_px(2));
         UpdateWindow(ed.dialog);
     }
     const int col = drawn - view;
     ScopedSelect font(dc, g_metrics.large_font);
-    for (int i = drawn; i < ed.length; ++i) draw_cell(dc, col + (i - drawn), kGridTop, ed.entry[i]);
+    for (int i = drawn; i < ed.length; ++i) draw_cell(dc, col + (i - drawn), grid_top(), ed.entry[i]);
     const bool held = ed.mode == kModeHexHolding;
     if (held)
-        draw_text_at(dc, column_x(col), kGridTop + h, ed.pending, 1, kSlotText,
+        draw_text_at(dc, column_x(col), grid_top() + h, ed.pending, 1, kSlotText,
                      col % 2 ? kSlotHexBack1 : kSlotHexBack2);
     ed.drawn = ed.length;
     if (held || drawn == 0) return;
     if (drawn < kLineCells)
-        invalidate_band(ed, column_x(ed.length), column_x(ed.length + 1) + 2);
+        invalidate_band(ed, column_x(ed.length), column_x(ed.length + 1) + view_px(2));
     else
-        invalidate_band(ed, kGridLeft, kGridLeft + 128 * w + 2);
+        invalidate_band(ed, grid_left(), grid_left() + 128 * w + view_px(2));
 }
 
 // Every key release: takes what the field holds, up to the instance's limit, and empties it.
@@ -284,38 +287,38 @@ void draw_column_numbers(HDC dc, int first, int numbers_top, int columns) {
 void draw_entry_grid(int instance, HDC dc, const int* list_row_tops, int list_rows) {
     EntryEditor& ed = g_editors[instance];
     const InstanceTraits& traits = kTraits[instance];
-    int tops[1 + 16] = {kGridTop};
+    int tops[1 + 16] = {grid_top()};
     int rows = 1;
     for (int r = 0; r < list_rows && rows < 17; ++r) tops[rows++] = list_row_tops[r];
     draw_cell_rows(dc, tops, rows);
 
     ScopedSelect font(dc, g_metrics.large_font);
     const wchar_t* title = text_entry(traits.title_entry);
-    draw_text_at(dc, kGridLeft, 5, title, static_cast<int>(wcslen(title)), kSlotText, -1);
+    draw_text_at(dc, grid_left(), view_px(5), title, static_cast<int>(wcslen(title)), kSlotText, -1);
 
     SelectObject(dc, g_metrics.small_font);
     const wchar_t* asc = text_entry(kTextAsc);
     const wchar_t* hex = text_entry(kTextHex);
-    draw_text_at(dc, 0, kAscLabelTop, asc, static_cast<int>(wcslen(asc)), traits.label_slot,
+    draw_text_at(dc, 0, view_px(kAscLabelTop), asc, static_cast<int>(wcslen(asc)), traits.label_slot,
                  ed.mode == kModeAsc ? kSlotAscHexBack : -1);
-    draw_text_at(dc, 0, kHexLabelTop, hex, static_cast<int>(wcslen(hex)), traits.label_slot,
+    draw_text_at(dc, 0, view_px(kHexLabelTop), hex, static_cast<int>(wcslen(hex)), traits.label_slot,
                  ed.mode != kModeAsc ? kSlotAscHexBack : -1);
 
     if (!ed.manual_scroll) ed.view_start = automatic_view(ed.length);
     if (ed.view_start > kMaxViewStart) ed.view_start = kMaxViewStart;
-    draw_column_numbers(dc, ed.view_start, kColumnNumbersTop, kGridColumns);
+    draw_column_numbers(dc, ed.view_start, view_px(kColumnNumbersTop), kGridColumns);
 
     SelectObject(dc, g_metrics.large_font);
     int shown = ed.length - ed.view_start;
     if (shown > kGridColumns) shown = kGridColumns;
-    for (int i = 0; i < shown; ++i) draw_cell(dc, i, kGridTop, ed.entry[ed.view_start + i]);
+    for (int i = 0; i < shown; ++i) draw_cell(dc, i, grid_top(), ed.entry[ed.view_start + i]);
     ed.manual_scroll = 0;
 }
 
 void draw_entry_list(HDC dc, int heading_entry, const Entry* shown, const int* row_tops, int rows, int numbers_top) {
     ScopedSelect font(dc, g_metrics.large_font);
     const wchar_t* heading = text_entry(heading_entry);
-    draw_text_at(dc, 5, 130, heading, static_cast<int>(wcslen(heading)), kSlotText, -1);
+    draw_text_at(dc, view_px(5), view_px(130), heading, static_cast<int>(wcslen(heading)), kSlotText, -1);
     for (int r = 0; r < rows; ++r) {
         const Entry& e = shown[r];
         if (e.length <= 0) continue;

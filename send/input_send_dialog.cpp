@@ -45,7 +45,7 @@ constexpr struct {
     {IDC_IS_CLOSE, kTextCloseSender},
 };
 
-int history_row_top(int row) { return kHistoryTop + row * g_metrics.half_band; }
+int history_row_top(int row) { return view_px(kHistoryTop) + row * g_metrics.half_band; }
 
 void repaint(HWND dialog) {
     InvalidateRect(dialog, nullptr, TRUE);
@@ -93,7 +93,7 @@ void init_dialog(HWND dialog) {
     GetWindowRect(dialog, &rc);
     g_input_send.full_width = rc.right - rc.left;
     g_input_send.full_height = rc.bottom - rc.top;
-    if (g_settings.dlg4_short == 1) resize(dialog, kShortHeightAtOpening);
+    if (g_settings.dlg4_short == 1) resize(dialog, view_px(kShortHeightAtOpening));
 }
 
 void paint(HWND dialog) {
@@ -102,7 +102,8 @@ void paint(HWND dialog) {
     int tops[kHistoryRows];
     for (int r = 0; r < kHistoryRows; ++r) tops[r] = history_row_top(r);
     draw_entry_grid(kInputEditor, dc, tops, kHistoryRows);
-    draw_entry_list(dc, kTextSendHistory, &g_history.places[g_input_send.page], tops, kHistoryRows, kHistoryNumbersTop);
+    draw_entry_list(dc, kTextSendHistory, &g_history.places[g_input_send.page], tops, kHistoryRows,
+                    view_px(kHistoryNumbersTop));
     EndPaint(dialog, &ps);
     entry_take_focus(kInputEditor, false);
 }
@@ -115,8 +116,8 @@ void turn_page(HWND dialog, int step) {
 void toggle_short_form(HWND dialog) {
     RECT rc;
     GetWindowRect(dialog, &rc);
-    if (rc.bottom - rc.top > kFullFormAbove) {
-        resize(dialog, kShortHeight);
+    if (rc.bottom - rc.top > view_px(kFullFormAbove)) {
+        resize(dialog, view_px(kShortHeight));
         g_settings.dlg4_short = 1;
     } else {
         resize(dialog, g_input_send.full_height);

@@ -38,7 +38,7 @@ constexpr struct {
     {IDC_PE_LOAD, kTextLoadList},
 };
 
-int row_top(int row) { return kRowsTop + row * g_metrics.half_band; }
+int row_top(int row) { return view_px(kRowsTop) + row * g_metrics.half_band; }
 
 void repaint(HWND dialog) {
     InvalidateRect(dialog, nullptr, TRUE);
@@ -129,7 +129,7 @@ void paint(HWND dialog) {
     int tops[kRows];
     for (int r = 0; r < kRows; ++r) tops[r] = row_top(r);
     draw_entry_grid(kPresetEditor, dc, tops, kRows);
-    draw_entry_list(dc, kTextPresets, &g_edit_list.places[g_preset_edit.page], tops, kRows, kNumbersTop);
+    draw_entry_list(dc, kTextPresets, &g_edit_list.places[g_preset_edit.page], tops, kRows, view_px(kNumbersTop));
     EndPaint(dialog, &ps);
     entry_take_focus(kPresetEditor, false);
 }

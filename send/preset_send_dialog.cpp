@@ -43,7 +43,7 @@ constexpr struct {
     {IDC_PS_REFRESH_TARGETS, kTextRefreshTargets},
 };
 
-int row_top(int row) { return kRowsTop + row * g_metrics.half_band; }
+int row_top(int row) { return view_px(kRowsTop) + row * g_metrics.half_band; }
 
 void repaint(HWND dialog) {
     InvalidateRect(dialog, nullptr, TRUE);
@@ -73,7 +73,7 @@ void init_dialog(HWND dialog) {
     GetWindowRect(dialog, &rc);
     g_preset_send.full_width = rc.right - rc.left;
     g_preset_send.full_height = rc.bottom - rc.top;
-    if (g_settings.dlg5_short == 1) resize(dialog, kNarrowWidthAtOpening);
+    if (g_settings.dlg5_short == 1) resize(dialog, view_px(kNarrowWidthAtOpening));
 }
 
 void paint(HWND dialog) {
@@ -88,7 +88,7 @@ void paint(HWND dialog) {
         const int n = e.length < kGridColumns ? e.length : kGridColumns;
         {
             ScopedSelect font(dc, g_metrics.small_font);
-            draw_column_numbers(dc, 0, kNumbersTop + r * g_metrics.half_band, n);
+            draw_column_numbers(dc, 0, view_px(kNumbersTop) + r * g_metrics.half_band, n);
         }
         ScopedSelect font(dc, g_metrics.large_font);
         for (int i = 0; i < n; ++i) draw_cell(dc, i, tops[r], e.chars[i], false);
@@ -104,8 +104,8 @@ void turn_page(HWND dialog, int step) {
 void toggle_narrow_form(HWND dialog) {
     RECT rc;
     GetWindowRect(dialog, &rc);
-    if (rc.right - rc.left > kWideFormAbove) {
-        resize(dialog, kNarrowWidth);
+    if (rc.right - rc.left > view_px(kWideFormAbove)) {
+        resize(dialog, view_px(kNarrowWidth));
         g_settings.dlg5_short = 1;
     } else {
         resize(dialog, g_preset_send.full_width);

@@ -1,25 +1,26 @@
 #include "view/band_geometry.h"
 
-BandRows band_rows(int sh, int gh, int half, int pitch) {
+BandRows band_rows(int sh, int gh, int half, int pitch, int dpi) {
+    auto px = [dpi](int at_96) { return (at_96 * dpi + 48) / 96; };
     BandRows r;
-    r.read_number = 28;
-    r.read_char_text = sh + 29;
-    r.read_char_box = sh + 30;
-    r.read_hex_text = sh + gh + 29;
-    r.read_hex_box = sh + gh + 30;
-    r.middle = sh + 2 * gh + 29;
-    r.send_number = half + 28;
+    r.read_number = px(28);
+    r.read_char_text = sh + px(29);
+    r.read_char_box = sh + px(30);
+    r.read_hex_text = sh + gh + px(29);
+    r.read_hex_box = sh + gh + px(30);
+    r.middle = sh + 2 * gh + px(29);
+    r.send_number = half + px(28);
     // The send rows sit one pixel lower than their boxes, the read rows one pixel higher:
     // both halves keep their text inside the coloured cells.
-    r.send_char_text = half + sh + 30;
-    r.send_char_box = half + sh + 29;
-    r.send_hex_text = half + sh + gh + 30;
-    r.send_hex_box = half + sh + gh + 29;
-    r.separator = pitch + 24;
-    r.read_label = half - gh / 2 - gh + 25;
-    r.send_label = half + sh + gh / 2 + 28;
-    r.clear_top = 27;
-    r.clear_bottom = pitch + 23;
+    r.send_char_text = half + sh + px(30);
+    r.send_char_box = half + sh + px(29);
+    r.send_hex_text = half + sh + gh + px(30);
+    r.send_hex_box = half + sh + gh + px(29);
+    r.separator = pitch + px(24);
+    r.read_label = half - gh / 2 - gh + px(25);
+    r.send_label = half + sh + gh / 2 + px(28);
+    r.clear_top = px(27);
+    r.clear_bottom = pitch + px(23);
     return r;
 }
 

@@ -21,7 +21,9 @@ struct BandRows {
     int clear_bottom;
 };
 
-BandRows band_rows(int small_height, int glyph_height, int half_band, int band_pitch);
+// The fixed offsets are pixels at 96 DPI and scale with `dpi`; the measured lengths are
+// already the window's.
+BandRows band_rows(int small_height, int glyph_height, int half_band, int band_pitch, int dpi = 96);
 
 // One cell position on the screen, from the cursor's column and line.
 struct CellPlace {

@@ -114,10 +114,11 @@ void painter_begin(DumpPainter* p, HDC dc, int per_line, int lines, int width) {
     *p = DumpPainter{};
     p->dc = dc;
     p->saved_state = SaveDC(dc);
-    p->rows = band_rows(g_metrics.small_height, g_metrics.glyph_height, g_metrics.half_band, g_metrics.band_pitch);
+    p->rows = band_rows(g_metrics.small_height, g_metrics.glyph_height, g_metrics.half_band, g_metrics.band_pitch,
+                        g_metrics.dpi);
     p->per_line = per_line;
     p->lines = lines;
-    p->right_limit = width - 6;
+    p->right_limit = width - view_px(6);
     p->cell_width = 2 * g_metrics.glyph_width;
     p->default_font = static_cast<HFONT>(GetCurrentObject(dc, OBJ_FONT));
     if (!p->default_font) p->default_font = static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
@@ -234,7 +235,7 @@ void paint_line_number(DumpPainter* p, int line, int number) {
     int length = swprintf(text, 16, L"%04d", number);
     use_font(p, p->default_font);
     use_colours(p, kSlotText, TRANSPARENT);
-    put_text(p, 5, band_top(line) + p->rows.middle, text, length);
+    put_text(p, view_px(5), band_top(line) + p->rows.middle, text, length);
 }
 
 EndMark paint_end_mark(DumpPainter* p, CellPlace at, const wchar_t* text) {

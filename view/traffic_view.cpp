@@ -137,8 +137,8 @@ template <typename Draw> void on_main_window(Draw draw) {
 void view_grid_size(int client_width, int client_height, int* records_per_line, int* lines_on_screen) {
     int per_line = 0, lines = 0;
     if (g_metrics.glyph_width > 0)
-        per_line = (client_width - 6 - g_metrics.label_width - 10) / (2 * g_metrics.glyph_width);
-    if (g_metrics.band_pitch > 0) lines = (client_height - 40) / g_metrics.band_pitch;
+        per_line = (client_width - view_px(6) - g_metrics.label_width - view_px(10)) / (2 * g_metrics.glyph_width);
+    if (g_metrics.band_pitch > 0) lines = (client_height - view_px(40)) / g_metrics.band_pitch;
     *records_per_line = per_line > 0 ? per_line : 0;
     *lines_on_screen = lines > 0 ? lines : 0;
 }

@@ -1,5 +1,9 @@
 #include "view/view_metrics.h"
 
+#include "app/dpi.h"
+
+#include <initializer_list>
+
 ViewMetrics g_metrics;
 DrawingObjects g_draw;
 
@@ -19,9 +23,14 @@ SIZE text_extent(HDC dc, const wchar_t* text, int length) {
 } // namespace
 
 void measure_view_fonts(HWND window) {
+    for (HFONT* font : {&g_metrics.small_font, &g_metrics.large_font}) {
+        if (*font) DeleteObject(*font);
+        *font = nullptr;
+    }
+    g_metrics.dpi = window_dpi(window);
     HDC dc = GetDC(window);
-    g_metrics.small_font = make_view_font(10);
-    g_metrics.large_font = make_view_font(18);
+    g_metrics.small_font = make_view_font(view_px(10));
+    g_metrics.large_font = make_view_font(view_px(18));
 
     HGDIOBJ old = SelectObject(dc, g_metrics.small_font);
     g_metrics.small_height = text_extent(dc, L"W", 1).cy;
@@ -33,11 +42,13 @@ void measure_view_fonts(HWND window) {
     g_metrics.label_width = text_extent(dc, L"SEND:", 5).cx;
 
     SelectObject(dc, g_metrics.small_font);
-    g_metrics.half_band = g_metrics.small_height + 2 * g_metrics.glyph_height + 5;
-    g_metrics.band_pitch = 2 * g_metrics.half_band + 3;
+    g_metrics.half_band = g_metrics.small_height + 2 * g_metrics.glyph_height + view_px(5);
+    g_metrics.band_pitch = 2 * g_metrics.half_band + view_px(3);
     SelectObject(dc, old);
     ReleaseDC(window, dc);
 }
+
+int view_px(int pixels_at_96) { return dpi_scale(pixels_at_96, g_metrics.dpi); }
 
 void make_drawing_objects() {
     const Rgb* set = active_colour_set();

@@ -7,6 +7,7 @@
 #include "look/colours.h"
 
 struct ViewMetrics {
+    int dpi = 96;               // the main window's; the figures below are at 96 DPI and scaled
     HFONT small_font = nullptr; // height 10: position numbers, octets, the end mark
     HFONT large_font = nullptr; // height 18: characters, hexadecimal digits, gaps, events
     int small_height = 0;       // extent of "W" in the small font
@@ -28,7 +29,11 @@ struct DrawingObjects {
 extern ViewMetrics g_metrics;
 extern DrawingObjects g_draw;
 
+// Makes the fonts for the window's DPI and measures them; again after a DPI change
+// (the old fonts are released first).
 void measure_view_fonts(HWND window);
+// A length in pixels at 96 DPI, in pixels of the main window.
+int view_px(int pixels_at_96);
 void make_drawing_objects();
 void release_drawing_objects(); // fonts, pens and brushes
 
