@@ -1,5 +1,7 @@
 #include "app/dpi.h"
 
+#include "app/scoped_win.h"
+
 int window_dpi(HWND window) {
     // Looked up at run time: Windows 7 and 8 have no per-window DPI.
     using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
@@ -8,9 +10,8 @@ int window_dpi(HWND window) {
     int dpi = 0;
     if (for_window && window) dpi = static_cast<int>(for_window(window));
     if (dpi <= 0) {
-        HDC dc = GetDC(window);
+        ScopedGetDC dc(window);
         dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 0;
-        if (dc) ReleaseDC(window, dc);
     }
     return dpi > 0 ? dpi : kBaseDpi;
 }
