@@ -25,6 +25,9 @@ const int kToolbarButtons[kToolbarButtonCount] = {
 
 namespace {
 
+DWORD g_base_button_size = 0; // the toolbar's own button size, for 16 x 16 pictures
+int g_button_tile = 16;       // the picture size the buttons are sized for
+
 // As the menu, except that the environment settings stay available while connected.
 const int kIdleOnly[] = {IDT_REPAINT,   IDT_SCROLL_END,          IDT_SCROLL_START, IDT_LAST_LINE,
                          IDT_FIRST_LINE, IDT_CONNECTION_SETTINGS, IDT_OPEN};
@@ -108,6 +111,8 @@ void create_toolbar(HWND window) {
     if (!g_toolbar) return;
     SetWindowSubclass(g_toolbar, toolbar_subclass, 0, 0);
     SendMessageW(g_toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+    g_base_button_size = static_cast<DWORD>(SendMessageW(g_toolbar, TB_GETBUTTONSIZE, 0, 0));
+    g_button_tile = 16;
     toolbar_use_dpi(g_metrics.dpi);
 
     TBBUTTON buttons[kToolbarButtonCount] = {};
@@ -127,8 +132,13 @@ void toolbar_use_dpi(int dpi) {
     const int size = image_size_for_dpi(dpi);
     HIMAGELIST images = load_strip(toolbar_strip_for(size, g_dark_mode.dark), size);
     SendMessageW(g_toolbar, TB_SETBITMAPSIZE, 0, MAKELPARAM(size, size));
-    // The buttons follow the images (24 x 22 round 16 x 16, the toolbar's own default).
-    SendMessageW(g_toolbar, TB_SETBUTTONSIZE, 0, MAKELPARAM(size + 8, size + 6));
+    // The buttons grow with their pictures from the toolbar's own size for 16 x 16, which
+    // stays untouched at 96 DPI.
+    if (size != g_button_tile) {
+        SendMessageW(g_toolbar, TB_SETBUTTONSIZE, 0,
+                     MAKELPARAM(LOWORD(g_base_button_size) + size - 16, HIWORD(g_base_button_size) + size - 16));
+        g_button_tile = size;
+    }
     auto old = reinterpret_cast<HIMAGELIST>(SendMessageW(g_toolbar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images)));
     if (old && old != images) ImageList_Destroy(old);
     SendMessageW(g_toolbar, TB_AUTOSIZE, 0, 0);

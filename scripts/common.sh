@@ -27,6 +27,8 @@ ensure_packages() {
 
 # The virtual display of tests, screenshots and benchmarks.
 VIRTUAL_SCREEN="-screen 0 1600x1000x24 -nolisten tcp"
+# At a higher DPI (TARVIK_DPI) the windows grow: the screen grows with them.
+[ "${TARVIK_DPI:-96}" = 96 ] || VIRTUAL_SCREEN="-screen 0 2560x1600x24 -nolisten tcp"
 
 # Packages, build and Wine prefix in one step; sets BUILD ($TARVIK_BUILD, default build/).
 prepare_build() {
