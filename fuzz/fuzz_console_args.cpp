@@ -40,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         FUZZ_CHECK(!error.empty());
         return 0;
     }
-    if (o.help) return 0;
+    if (o.help || o.version) return 0; // nothing else is read then
     FUZZ_CHECK(!o.macro.empty());
     FUZZ_CHECK(o.timeout_ms >= 0 && o.timeout_ms <= 1000000LL * 1000);
     FUZZ_CHECK(!o.has_bind || o.mode == ConsoleMode::kUdpClient);
