@@ -9,6 +9,7 @@
 #include "res/resource.h"
 #include "support_canvas.h"
 #include "support_comm.h"
+#include "view/find_dialog.h"
 #include "view/traffic_view.h"
 #include "view/view_metrics.h"
 
@@ -199,6 +200,10 @@ TEST_F(HighDpiTest, EveryDialogsTextsFitTheirControlsInEveryLanguage) {
         open_from_menu(IDM_LANGUAGE, L"language");
         open_from_menu(IDM_COLOURS, L"colours");
         open_from_menu(IDM_ABOUT, L"about");
+        open_find_dialog(window_); // modeless
+        ASSERT_NE(g_find.dialog, nullptr);
+        check(L"find")(g_find.dialog);
+        DestroyWindow(g_find.dialog);
     }
     open_server(true);
     ASSERT_TRUE(connection_is_open());

@@ -11,6 +11,7 @@
 #include "view/scrolling.h"
 #include "view/selection.h"
 #include "view/traffic_view.h"
+#include "view/view_metrics.h"
 
 #include <vector>
 
@@ -133,8 +134,9 @@ void open_find_dialog(HWND owner) {
         RECT frame, own;
         GetWindowRect(owner, &frame);
         GetWindowRect(g_find.dialog, &own);
-        SetWindowPos(g_find.dialog, nullptr, frame.right - (own.right - own.left) - 40,
-                     frame.bottom - (own.bottom - own.top) - 50, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(g_find.dialog, nullptr, frame.right - (own.right - own.left) - view_px(40),
+                     frame.bottom - (own.bottom - own.top) - view_px(50), 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         ShowWindow(g_find.dialog, SW_SHOW);
     }
     SetActiveWindow(g_find.dialog);
