@@ -6,6 +6,7 @@
 #include "comm/socket_errors.h"
 #include "comm/tls_client.h"
 #include "comm/traffic_buffer.h"
+#include "send/responder_host.h"
 
 #include <cstring>
 
@@ -142,6 +143,7 @@ int serve_client(int slot, ReceiveBuffer& buffer) {
         keep_last_received(buffer, got);
         const PacketFacts about = slot_about(slot);
         traffic_record_packet(kFromAddress, octets, kCodeBaseTcp, kReceivedByte, buffer, got, &about);
+        respond_to_slot(slot, buffer, got);
     } else {
         // A broken connection stays in its slot until the connection is closed, but it is
         // not polled again: it would be readable for ever, keep this thread spinning and
@@ -181,6 +183,7 @@ DWORD WINAPI tip_client_loop(void*) {
         if (got > 0) {
             traffic_append(kReceivedByte, buffer, got, &about);
             keep_last_received(buffer, got);
+            respond_to_peer(buffer, got);
             // A TLS receive is one record, never a full buffer: its next record comes from the inbox.
             for (int round = 1; !tls && round < kDrainRounds && connection_is_open() && more_waiting(s, got);
                  ++round) {
@@ -188,6 +191,7 @@ DWORD WINAPI tip_client_loop(void*) {
                 if (got <= 0) break; // the next pass finds out why
                 traffic_append(kReceivedByte, buffer, got, &about);
                 keep_last_received(buffer, got);
+                respond_to_peer(buffer, got);
             }
             continue;
         }
@@ -296,6 +300,7 @@ DWORD WINAPI udp_loop(void*) {
         } else {
             traffic_append(kReceivedByte, buffer, got, &about);
         }
+        respond_to_sender(from, buffer, got);
     }
     return thread_ends();
 }

@@ -1,0 +1,103 @@
+#include "send/responder_host.h"
+
+#include "comm/connection.h"
+#include "comm/peers.h"
+#include "comm/traffic_buffer.h"
+
+#include <cstring>
+
+namespace {
+
+sockaddr_in address_of(const ReplyPeer& to) {
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(to.port);
+    std::memcpy(&a.sin_addr, to.octets, 4);
+    return a;
+}
+
+void fill_peer(ReplyPeer& p, const sockaddr_in& address) {
+    address_octets(address, p.octets);
+    p.port = ntohs(address.sin_port);
+}
+
+bool sent(int result) { return result != SOCKET_ERROR; }
+
+// The connection the request came in on is still the open one.
+bool same_connection(const ReplyPeer& to) {
+    return connection_is_open() && (to.kind == ReplyPeerKind::kTipServerSlot || g_conn.main_socket == to.socket);
+}
+
+ReplySent send_reply(void*, const ReplyPeer& to, const uint8_t* bytes, int length) {
+    if (!same_connection(to)) return ReplySent::kGone;
+    const char* data = reinterpret_cast<const char*>(bytes);
+    PacketFacts about;
+    switch (to.kind) {
+    case ReplyPeerKind::kTipClient: {
+        if (!sent(send(to.socket, data, length, 0))) return ReplySent::kGone;
+        std::lock_guard<std::mutex> guard(g_peers.lock);
+        about = packet_about(g_peers.main_local, g_conn.address, true, true);
+        break;
+    }
+    case ReplyPeerKind::kTipServerSlot: {
+        // Held across the send, so that the receive thread cannot close the client's
+        // socket under it; a slot that another client has taken since is not ours.
+        std::lock_guard<std::mutex> guard(g_peers.lock);
+        const int slot = to.slot;
+        if (slot < 0 || slot >= kClientSlots || g_peers.slots[slot] != static_cast<SOCKET>(to.socket))
+            return ReplySent::kGone;
+        if (!sent(send(g_peers.slots[slot], data, length, 0))) return ReplySent::kGone;
+        about = packet_about(g_peers.slot_local[slot], g_peers.slot_address[slot], true, false);
+        break;
+    }
+    case ReplyPeerKind::kUdp: {
+        const sockaddr_in target = address_of(to);
+        if (!sent(sendto(static_cast<SOCKET>(to.socket), data, length, 0, reinterpret_cast<const sockaddr*>(&target),
+                         sizeof target)))
+            return ReplySent::kFailed;
+        std::lock_guard<std::mutex> guard(g_peers.lock);
+        about = packet_about(g_peers.main_local, target, false, !g_conn.server);
+        break;
+    }
+    }
+    if (g_conn.server)
+        traffic_record_packet(kToAddress, to.octets, 0, kSentByte, bytes, length, &about);
+    else
+        traffic_append(kSentByte, bytes, length, &about);
+    return ReplySent::kSent;
+}
+
+} // namespace
+
+ResponderHost responder_host() { return ResponderHost{nullptr, send_reply}; }
+
+void respond_to_peer(const uint8_t* bytes, int length) {
+    if (!responder_is_on()) return;
+    ReplyPeer p;
+    p.kind = ReplyPeerKind::kTipClient;
+    p.socket = g_conn.main_socket;
+    fill_peer(p, g_conn.address);
+    responder_heard(p, bytes, static_cast<size_t>(length));
+}
+
+void respond_to_slot(int slot, const uint8_t* bytes, int length) {
+    if (!responder_is_on()) return;
+    ReplyPeer p;
+    p.kind = ReplyPeerKind::kTipServerSlot;
+    p.slot = slot;
+    {
+        std::lock_guard<std::mutex> guard(g_peers.lock);
+        p.socket = g_peers.slots[slot];
+        fill_peer(p, g_peers.slot_address[slot]);
+    }
+    responder_heard(p, bytes, static_cast<size_t>(length));
+}
+
+void respond_to_sender(const sockaddr_in& from, const uint8_t* bytes, int length) {
+    if (!responder_is_on()) return;
+    ReplyPeer p;
+    p.kind = ReplyPeerKind::kUdp;
+    p.socket = g_conn.main_socket;
+    fill_peer(p, from);
+    responder_heard(p, bytes, static_cast<size_t>(length));
+}

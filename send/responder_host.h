@@ -1,0 +1,21 @@
+// The responder's surroundings in this program: replies go out on the open connection to
+// the peer that asked and are recorded like any other sent packet; the receive loops hand
+// each recorded packet over with one call. No window is involved, so the window and
+// tarvikc share it.
+#pragma once
+#include <winsock2.h>
+#include <windows.h>
+
+#include "send/responder.h"
+
+#include <cstdint>
+
+// The real send: a TIP server's client slot (only while the same client holds it), a UDP
+// sender's address and port, or a TIP client's peer. Nothing is shown on a failure.
+ResponderHost responder_host();
+
+// For the receive loops: a packet just recorded, from the TIP client's peer, from the
+// client in TIP server slot `slot`, or from the UDP sender `from`.
+void respond_to_peer(const uint8_t* bytes, int length);
+void respond_to_slot(int slot, const uint8_t* bytes, int length);
+void respond_to_sender(const sockaddr_in& from, const uint8_t* bytes, int length);
