@@ -386,6 +386,28 @@ def macro_texts():
     macro('long_line', ['SEND ' + '41' * 200, 'MOVE -1 41', 'READ 01 -01 010', 'SEND'], last_cr=False)
 
 
+def responder_rules():
+    """A packet (its length in two bytes first) and a rules file: the shipped examples and
+    files that end in each kind of error."""
+    def rules(name, packet, text):
+        put('responder_rules', name, struct.pack('<H', len(packet)) + packet + text)
+
+    folder = os.path.join(HERE, '..', 'data', 'responder')
+    tcp_poll = bytes([0x12, 0x34, 0, 0, 0, 6, 1, 3, 0, 0, 0, 2])
+    packets = {'echo.txt': b'hello', 'modbus_rtu.txt': bytes([1, 3, 0, 0, 0, 2, 0xC4, 0x0B]),
+               'modbus_tcp.txt': tcp_poll, 'text_device.txt': b'MEAS?\r\n'}
+    for name in sorted(os.listdir(folder)):
+        with open(os.path.join(folder, name), 'rb') as f:
+            rules('example_' + name[:-4], packets.get(name, b''), f.read())
+    rules('all_words', b'abcabc', b'\xef\xbb\xbfequals "abc" => $echo[0:1] $echo[2:] $crc16m $ccitt $crc32 $sum8\r\n'
+          b'starts 61 ?? => \'"\' after 10\nends "bc" => ""\ncontains ?? 62 => 00 after 60000\nany => $echo\n')
+    rules('unknown_word', b'x', b'any => 00\nreplies 41 => 42\n')
+    rules('bad_pair', b'', b'equals 4G => 00')
+    rules('unclosed', b'', b'equals "ab => 00')
+    rules('delay', b'', b'any => 00 after 70000')
+    rules('arrow', b'', b'equals 41 42')
+
+
 if __name__ == '__main__':
     log_files()
     dark_mode_files()
@@ -407,3 +429,4 @@ if __name__ == '__main__':
     pcapng_sequences()
     sequences('packet_export', 6, 5)
     tls_records()
+    responder_rules()

@@ -18,6 +18,11 @@ done
 for f in "$TARVIK_ROOT"/data/macros/*.txt; do
     [ -f "$RUN/$(basename "$f")" ] || cp "$f" "$RUN/"
 done
+# The example responder rules go into a folder of their own beside it.
+mkdir -p "$RUN/responder"
+for f in "$TARVIK_ROOT"/data/responder/*.txt; do
+    [ -f "$RUN/responder/$(basename "$f")" ] || cp "$f" "$RUN/responder/"
+done
 
 cd "$RUN"
 if [ -z "${DISPLAY:-}" ]; then
