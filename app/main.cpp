@@ -2,6 +2,7 @@
 // the message loop; the window owns everything else.
 #include "app/main_window.h"
 #include "look/dark_mode.h"
+#include "send/responder_dialog.h"
 
 #include <windows.h>
 
@@ -17,6 +18,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         if (translate_main_window_message(&msg)) continue;
+        if (responder_dialog_message(&msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }

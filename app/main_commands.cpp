@@ -27,6 +27,7 @@
 #include "view/dump_copy.h"
 #include "view/dump_mouse.h"
 #include "view/find_dialog.h"
+#include "send/responder_dialog.h"
 #include "view/log_files.h"
 #include "view/pcapng_files.h"
 #include "view/scrolling.h"
@@ -253,6 +254,8 @@ const CommandInfo kCommands[kCommandCount] = {
     {IDM_INPUT_SEND, IDT_INPUT_SEND, kTextMenuInputSend, input_send},
     {IDM_PRESET_SEND, IDT_PRESET_SEND, kTextMenuPresetSend, preset_send},
     {IDM_MACRO, IDT_MACRO, kTextMenuMacro, macro},
+    {IDM_RESPONDER, 0, kTextMenuResponder, open_responder_dialog}, // no button: the switch has one
+    {IDM_RESPONDER_SWITCH, IDT_RESPONDER_SWITCH, kTextMenuResponderSwitch, switch_responder},
     {IDM_PRESET_EDIT, IDT_PRESET_EDIT, kTextMenuPresetEdit, preset_edit},
     {IDM_SCRATCH_TEXT, IDT_SCRATCH_TEXT, kTextMenuScratchText, open_scratch_text},
     {IDM_EDIT_MACRO, IDT_EDIT_MACRO, kTextMenuEditMacro, edit_macro_file},

@@ -9,7 +9,7 @@ struct CommandInfo {
     void (*run)(HWND window);
 };
 
-constexpr int kCommandCount = 35;
+constexpr int kCommandCount = 37;
 extern const CommandInfo kCommands[kCommandCount];
 
 // The menu id of a menu or toolbar command id; 0 when the id is not a command.

@@ -21,6 +21,8 @@
 #include "send/input_send_dialog.h"
 #include "view/dump_mouse.h"
 #include "view/find_dialog.h"
+#include "send/responder.h"
+#include "send/responder_dialog.h"
 #include "view/status_line.h"
 #include "view/traffic_view.h"
 #include "view/view_metrics.h"
@@ -63,7 +65,8 @@ bool run_creation_sequence(HWND window) {
     clear_send_history();
     g_view.follow_end = 1;
     capture_resume(window);
-    if (capture_running()) toolbar_unconnected();
+    responder_resume(window);
+    if (capture_running() || responder_is_on()) toolbar_unconnected();
     return true;
 }
 
@@ -71,6 +74,7 @@ void run_destruction_sequence(HWND window) {
     KillTimer(window, IDT_REFRESH);
     save_settings();
     if (connection_is_open()) close_connection(window);
+    responder_end();
     capture_stop();
     release_drawing_objects();
     traffic_free();

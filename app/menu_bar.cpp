@@ -9,6 +9,7 @@
 #include "app/toolbar.h"
 #include "comm/capture.h"
 #include "comm/traffic_buffer.h"
+#include "send/responder.h"
 #include "res/resource.h"
 #include "view/selection.h"
 
@@ -104,7 +105,7 @@ void build_menu(HWND window) {
         info.wID = command.menu_id;
         info.hbmpChecked = info.hbmpUnchecked = image >= 0 ? g_menu_bar.images[image] : nullptr;
         // The capture toggle shows the plain check mark while it is on.
-        if (command.menu_id == IDM_CAPTURE) info.hbmpChecked = nullptr;
+        if (command.menu_id == IDM_CAPTURE || command.menu_id == IDM_RESPONDER_SWITCH) info.hbmpChecked = nullptr;
         insert_text_item(popup, GetMenuItemCount(popup), MIIM_ID | MIIM_CHECKMARKS, &info, command.tooltip_entry);
     }
     AppendMenuW(g_menu_bar.popups[kSeparatorAfterPopup], MF_SEPARATOR, 0, nullptr);
@@ -133,4 +134,5 @@ void apply_menu_enabling(HMENU menu, bool connection_open) {
     selection_follow(s.discarded, s.write_index);
     for (int id : kSelectionOnly) EnableMenuItem(menu, id, MF_BYCOMMAND | (selection_empty() ? MF_GRAYED : MF_ENABLED));
     CheckMenuItem(menu, IDM_CAPTURE, MF_BYCOMMAND | (capture_running() ? MF_CHECKED : MF_UNCHECKED));
+    CheckMenuItem(menu, IDM_RESPONDER_SWITCH, MF_BYCOMMAND | (responder_is_on() ? MF_CHECKED : MF_UNCHECKED));
 }

@@ -4,7 +4,7 @@
 #include <windows.h>
 
 constexpr int kMenuPopups = 7;
-constexpr int kMenuImages = 28;
+constexpr int kMenuImages = 29;
 
 struct MenuBar {
     HWND window = nullptr; // the window the bar was built for

@@ -156,3 +156,19 @@ constexpr int kTextTlsIssuer = 138;
 constexpr int kTextTlsValid = 139;
 
 // ---- responder (166-179; menu items in their popups' decades) -----------------------------
+constexpr int kTextResponderTitle = 166;      // also the caption of its messages
+constexpr int kTextResponderFileLabel = 167;
+constexpr int kTextResponderLoad = 168;
+constexpr int kTextResponderReload = 169;
+constexpr int kTextResponderOn = 170;         // the on/off check box
+constexpr int kTextResponderColumns = 171;    // the list's column titles, "|" between them
+constexpr int kTextResponderCounts = 172;     // answered, unanswered, dropped ("%d" each)
+constexpr int kTextRulesUnknownWord = 173;    // "%d": the line
+constexpr int kTextRulesBadPair = 174;
+constexpr int kTextRulesUnclosedQuote = 175;
+constexpr int kTextRulesDelayRange = 176;
+constexpr int kTextRulesMissingArrow = 177;
+constexpr int kTextRulesTooLarge = 178;
+constexpr int kTextResponderStatus = 179;     // status bar: "%d" rules
+constexpr int kTextMenuResponder = 233;       // Send popup: open the dialog
+constexpr int kTextMenuResponderSwitch = 234; // Send popup and toolbar: on/off

@@ -4,6 +4,7 @@
 #include "app/dpi.h"
 #include "app/scoped_win.h"
 #include "comm/capture.h"
+#include "send/responder.h"
 #include "look/dark_mode.h"
 #include "res/resource.h"
 #include "view/view_metrics.h"
@@ -20,7 +21,7 @@ const int kToolbarButtons[kToolbarButtonCount] = {
     IDT_MACRO,       IDT_CONNECTION_SETTINGS, IDT_OPEN, IDT_CLOSE,               IDT_HOST_NAME,
     IDT_PRESET_EDIT, IDT_SCRATCH_TEXT, IDT_EDIT_MACRO,  IDT_ENVIRONMENT,         IDT_DARK_MODE,
     IDT_LANGUAGE,    IDT_COLOURS,      IDT_ABOUT,       IDT_MANUAL,              IDT_HOME_PAGE,
-    IDT_EXIT,        IDT_EXPORT_PCAPNG, IDT_CAPTURE,
+    IDT_EXIT,        IDT_EXPORT_PCAPNG, IDT_CAPTURE,     IDT_RESPONDER_SWITCH,
 };
 
 namespace {
@@ -97,6 +98,7 @@ BYTE toolbar_button_state(int toolbar_id, bool connected) {
     BYTE state = enabled ? TBSTATE_ENABLED : TBSTATE_INDETERMINATE;
     // The capture button stays down while a capture runs.
     if (toolbar_id == IDT_CAPTURE && capture_running()) state |= TBSTATE_CHECKED;
+    if (toolbar_id == IDT_RESPONDER_SWITCH && responder_is_on()) state |= TBSTATE_CHECKED;
     return state;
 }
 

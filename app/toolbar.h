@@ -3,7 +3,7 @@
 #pragma once
 #include <windows.h>
 
-constexpr int kToolbarButtonCount = 28;
+constexpr int kToolbarButtonCount = 29;
 // The command ids of the buttons, left to right.
 extern const int kToolbarButtons[kToolbarButtonCount];
 

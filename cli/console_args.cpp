@@ -7,18 +7,22 @@
 const char kConsoleUsage[] =
     "Usage: tarvikc (--tcp-client ADDR:PORT | --tcp-server [ADDR:]PORT |\n"
     "                --udp-client ADDR:PORT [--bind ADDR:PORT] | --udp-server [ADDR:]PORT)\n"
-    "               --macro FILE [--log FILE] [--pcapng FILE] [--timeout SECONDS] [--quiet]\n"
+    "               (--macro FILE [--respond RULES] | --respond RULES [--duration SECONDS])\n"
+    "               [--log FILE] [--pcapng FILE] [--timeout SECONDS] [--quiet]\n"
     "               [--tls [--pin SHA256-HEX] [--trust-system]]\n"
     "       tarvikc --version | --help\n"
     "ADDR is an IPv4 address. Without a mode option the connection of Tarvik.ini in the\n"
     "current directory is opened. The macro runs one line per 100 ms, as in the window.\n"
+    "--respond answers received packets by the rules file, beside the macro or alone: then\n"
+    "until --duration has passed (or Ctrl+C without it).\n"
     "--tls (TCP client only) accepts the certificate whose SHA-256 fingerprint --pin gives,\n"
     "one pinned in tls.ini of the current directory, or with --trust-system one the\n"
     "system's chain check passes; the data shown and saved is the plaintext.\n"
-    "Exit status: 0 the macro reached PEND; 1 FAIL, or the macro ended without PEND;\n"
-    "2 bad arguments or unreadable macro file; 3 the connection could not be opened\n"
-    "(a failed TLS handshake or an untrusted certificate too, the reason on stderr);\n"
-    "4 --timeout ran out; 130 interrupted (Ctrl+C or console closed; files are saved).\n";
+    "Exit status: 0 the macro reached PEND, or --duration passed; 1 FAIL, or the macro\n"
+    "ended without PEND; 2 bad arguments, unreadable macro file or rules file that does\n"
+    "not parse; 3 the connection could not be opened (a failed TLS handshake or an\n"
+    "untrusted certificate too, the reason on stderr); 4 --timeout ran out;\n"
+    "130 interrupted (Ctrl+C or console closed; files are saved).\n";
 
 namespace {
 
@@ -142,7 +146,8 @@ bool parse_console_args(int argc, const wchar_t* const* argv, ConsoleOptions& o,
         for (const ModeOption& m : kModes)
             if (!wcscmp(arg, m.name)) mode = &m;
         bool known = mode || !wcscmp(arg, L"--bind") || !wcscmp(arg, L"--macro") || !wcscmp(arg, L"--log") ||
-                     !wcscmp(arg, L"--pcapng") || !wcscmp(arg, L"--timeout") || !wcscmp(arg, L"--pin");
+                     !wcscmp(arg, L"--pcapng") || !wcscmp(arg, L"--timeout") || !wcscmp(arg, L"--pin") ||
+                     !wcscmp(arg, L"--respond") || !wcscmp(arg, L"--duration");
         if (!known) return fail(error, "unknown argument " + narrow(arg));
         if (i + 1 >= argc) return fail(error, narrow(arg) + " needs a value");
         const wchar_t* value = argv[++i];
@@ -164,8 +169,14 @@ bool parse_console_args(int argc, const wchar_t* const* argv, ConsoleOptions& o,
             o.has_pin = true;
         } else if (!wcscmp(arg, L"--timeout")) {
             if (!read_seconds(value, o.timeout_ms)) return fail(error, "--timeout: bad number of seconds " + narrow(value));
+        } else if (!wcscmp(arg, L"--duration")) {
+            if (!read_seconds(value, o.duration_ms))
+                return fail(error, "--duration: bad number of seconds " + narrow(value));
         } else {
-            std::wstring& file = !wcscmp(arg, L"--macro") ? o.macro : !wcscmp(arg, L"--log") ? o.log : o.pcapng;
+            std::wstring& file = !wcscmp(arg, L"--macro")     ? o.macro
+                                 : !wcscmp(arg, L"--respond") ? o.respond
+                                 : !wcscmp(arg, L"--log")     ? o.log
+                                                              : o.pcapng;
             if (!file.empty()) return fail(error, narrow(arg) + " given twice");
             if (!*value) return fail(error, narrow(arg) + " needs a file name");
             file = value;
@@ -175,7 +186,8 @@ bool parse_console_args(int argc, const wchar_t* const* argv, ConsoleOptions& o,
     if ((o.has_pin || o.trust_system) && !o.tls) return fail(error, "--pin and --trust-system go with --tls");
     if (o.tls && o.mode != ConsoleMode::kTcpClient && o.mode != ConsoleMode::kFromSettings)
         return fail(error, "--tls goes with --tcp-client only");
-    if (o.macro.empty()) return fail(error, "--macro FILE is required");
+    if (o.macro.empty() && o.respond.empty()) return fail(error, "--macro FILE or --respond FILE is required");
+    if (o.duration_ms && !o.macro.empty()) return fail(error, "--duration goes with --respond without --macro");
     return true;
 }
 

@@ -28,7 +28,9 @@ struct ConsoleOptions {
     bool has_bind = false;    // --bind of the UDP client
     Endpoint bind;
     std::wstring macro, log, pcapng;
+    std::wstring respond;     // the responder's rules file
     int64_t timeout_ms = 0;   // 0: no limit
+    int64_t duration_ms = 0;  // --respond alone: how long to answer (0: until interrupted)
     bool quiet = false;       // no step and packet lines
     bool tls = false;         // --tls: the TCP client speaks TLS
     bool has_pin = false;     // --pin: the certificate's SHA-256 fingerprint to accept

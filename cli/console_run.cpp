@@ -17,6 +17,7 @@
 #include "comm/tls_settings.h"
 #include "comm/traffic_buffer.h"
 #include "send/macro_host.h"
+#include "send/responder_host.h"
 #include "view/log_files.h"
 #include "tarvik_version.h"
 
@@ -252,8 +253,10 @@ void end_after_peer_close(ConsoleRun& run) {
     print_new_packets(run);
 }
 
-// Runs the macro until it ends, the time is up or the user interrupts.
+// Runs the macro until it ends, the time is up or the user interrupts; without a macro
+// (the responder alone) until --duration has passed.
 int play(ConsoleRun& run, MacroState& macro, const MacroHost& host) {
+    const bool has_macro = !run.options.macro.empty();
     const uint32_t started = tick_now();
     // The first line runs one tick after the start, as the dialog's timer would run it.
     uint32_t next_step = started + kMacroTickMs;
@@ -270,7 +273,9 @@ int play(ConsoleRun& run, MacroState& macro, const MacroHost& host) {
             err_line("tarvikc: no end within --timeout");
             return kExitTimeout;
         }
-        if (static_cast<int32_t>(now - next_step) >= 0) {
+        if (run.options.duration_ms && static_cast<int64_t>(now - started) >= run.options.duration_ms)
+            return kExitPassed;
+        if (has_macro && static_cast<int32_t>(now - next_step) >= 0) {
             MacroStatus status = macro_step(macro, host);
             if (status == kMacroEnded || status == kMacroIdle)
                 return run.end == MacroEnd::kPassed ? kExitPassed : kExitFailed;
@@ -283,6 +288,14 @@ int play(ConsoleRun& run, MacroState& macro, const MacroHost& host) {
 
 int finish(ConsoleRun& run, int code) {
     macro_stop(g_console_macro);
+    if (!run.options.respond.empty()) {
+        // Replies still waiting for their delay are dropped with the connection.
+        responder_set_on(false);
+        responder_stop();
+        const ResponderCounts c = responder_counts();
+        err_line("tarvikc: responder answered " + std::to_string(c.answered) + ", unanswered " +
+                 std::to_string(c.unanswered) + ", dropped " + std::to_string(c.dropped));
+    }
     print_new_packets(run);
     if (connection_is_open()) {
         close_connection(nullptr);
@@ -334,14 +347,23 @@ int run_console(int argc, const wchar_t* const* argv) {
         return usage_error(L"--tls goes with a TCP client only (Tarvik.ini names another mode)");
 
     MacroHost host = console_host(run);
-    std::vector<uint8_t> bytes;
-    if (!read_macro_file(run.options.macro, bytes)) {
-        show_message_box(nullptr, (std::wstring(text_entry(kTextFileNotOpenedOrCreated)) + L" " + run.options.macro).c_str(), L"FileError",
-                         MB_OK);
-        return kExitUsage;
-    }
     macro_init(g_console_macro);
-    if (macro_start(g_console_macro, bytes.data(), static_cast<int>(bytes.size()), host) != 0) return kExitUsage;
+    if (!run.options.macro.empty()) {
+        std::vector<uint8_t> bytes;
+        if (!read_macro_file(run.options.macro, bytes)) {
+            show_message_box(nullptr, (std::wstring(text_entry(kTextFileNotOpenedOrCreated)) + L" " + run.options.macro).c_str(), L"FileError",
+                             MB_OK);
+            return kExitUsage;
+        }
+        if (macro_start(g_console_macro, bytes.data(), static_cast<int>(bytes.size()), host) != 0) return kExitUsage;
+    }
+    if (!run.options.respond.empty()) {
+        std::wstring message;
+        if (!load_rules_file(run.options.respond.c_str(), message)) {
+            err_line(L"tarvikc: " + message);
+            return kExitUsage;
+        }
+    }
     if (!can_write(run.options.log)) return usage_error(L"cannot write " + run.options.log);
     run.records.reset(new (std::nothrow) TrafficRecord[kTrafficCapacity]);
     run.facts.reset(new (std::nothrow) TrafficFact[kFactCapacity]);
@@ -361,6 +383,11 @@ int run_console(int argc, const wchar_t* const* argv) {
     // Started in a process group of its own, Ctrl+C would be ignored unless asked for.
     SetConsoleCtrlHandler(nullptr, FALSE);
     SetConsoleCtrlHandler(on_console_event, TRUE);
+    if (!run.options.respond.empty()) {
+        // Answering from the first packet on: the responder is ready before the connection.
+        responder_start(responder_host());
+        responder_set_on(true);
+    }
     if (!open_connection_of_mode(nullptr)) return finish(run, kExitNoConnection);
     if (tls_active() && !run.options.quiet) out_line(time_text() + " TLS " + narrow_text(tls_summary()));
     return finish(run, play(run, g_console_macro, host));

@@ -41,6 +41,8 @@
 #define IDM_INPUT_SEND 221
 #define IDM_PRESET_SEND 222
 #define IDM_MACRO 223
+#define IDM_RESPONDER 224        // Send: the Responder dialog
+#define IDM_RESPONDER_SWITCH 225 // Send: the responder on/off
 #define IDM_PRESET_EDIT 226
 #define IDM_SCRATCH_TEXT 227
 #define IDM_EDIT_MACRO 228
@@ -86,6 +88,7 @@
 #define IDT_EXIT 355
 #define IDT_EXPORT_PCAPNG 356
 #define IDT_CAPTURE 357
+#define IDT_RESPONDER_SWITCH 358
 
 // ---- dialog templates --------------------------------------------------------------------
 #define IDD_ABOUT 120
@@ -107,6 +110,7 @@
 // ---- keyboard accelerator tables -----------------------------------------------------------
 #define IDA_MAIN_KEYS 1 // the main window's shortcuts
 #define IDA_FIND_KEYS 2 // those that also work while the find dialog has the focus
+#define IDD_RESPONDER 140
 
 // ---- character entry editor (input send 124 and preset edit 136) ---------------------------
 #define IDC_INPUT_CAPTURE 501
@@ -277,3 +281,13 @@
 #define IDC_FIND_STATUS 1309
 #define IDC_FIND_LABEL_PATTERN 1310
 #define IDC_FIND_LABEL_LOOK_IN 1311
+
+// ---- responder 140 (modeless) -------------------------------------------------------------
+#define IDC_RSP_LABEL_FILE 1320
+#define IDC_RSP_FILE 1321
+#define IDC_RSP_LOAD 1322
+#define IDC_RSP_RELOAD 1323
+#define IDC_RSP_ON 1324
+#define IDC_RSP_LIST 1325
+#define IDC_RSP_COUNTS 1326
+#define IDC_RSP_CLOSE 1327

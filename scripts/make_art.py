@@ -2,14 +2,14 @@
 """Build Tarvik's pixel art from its text sources.
 
 Sources (edit these, then run this script):
-  res/art/toolbar.txt  the 28 toolbar/menu tiles, 16 x 16 each, as character maps
+  res/art/toolbar.txt  the 29 toolbar/menu tiles, 16 x 16 each, as character maps
   res/art/icon.txt     the program icon, one character map per size
 
 Outputs (committed; the Windows build uses them as they are):
-  res/toolbar_light.bmp   448 x 16, 8 bpp, image strip on white (bitmap 92)
-  res/toolbar_dark.bmp    448 x 16, 8 bpp, image strip on black (bitmap 93)
-  res/toolbar_{light,dark}_24.bmp  672 x 24 strips for 144 DPI (bitmaps 94, 95)
-  res/toolbar_{light,dark}_32.bmp  896 x 32 strips for 192 DPI (bitmaps 96, 97)
+  res/toolbar_light.bmp   464 x 16, 8 bpp, image strip on white (bitmap 92)
+  res/toolbar_dark.bmp    464 x 16, 8 bpp, image strip on black (bitmap 93)
+  res/toolbar_{light,dark}_24.bmp  696 x 24 strips for 144 DPI (bitmaps 94, 95)
+  res/toolbar_{light,dark}_32.bmp  928 x 32 strips for 192 DPI (bitmaps 96, 97)
                           The larger tiles are made from the 16 x 16 maps by pixel-art
                           scaling (Scale2x for 32; Scale3x, then each 2 x 2 block's most
                           frequent colour, for 24), so edges stay sharp and diagonals
@@ -48,7 +48,7 @@ OUT_ICON_PNG = os.path.join("docs", "icon.png")
 OUTPUTS = [OUT_LIGHT, OUT_DARK, OUT_ICO, OUT_STRIPS_PNG, OUT_ICON_PNG] + sorted(OUT_LARGE.values())
 
 TILE = 16
-TILE_COUNT = 28
+TILE_COUNT = 29
 ICON_SIZES = [16, 24, 32, 48, 64]
 BACKGROUND_CHAR = "."
 

@@ -1,10 +1,13 @@
 #include "send/responder_host.h"
 
+#include "app/text_ids.h"
+#include "app/text_table.h"
 #include "comm/connection.h"
 #include "comm/peers.h"
 #include "comm/traffic_buffer.h"
 
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -100,4 +103,52 @@ void respond_to_sender(const sockaddr_in& from, const uint8_t* bytes, int length
     p.socket = g_conn.main_socket;
     fill_peer(p, from);
     responder_heard(p, bytes, static_cast<size_t>(length));
+}
+
+std::wstring text_with_numbers(int entry, std::initializer_list<long long> numbers) {
+    // Taken apart by hand rather than given to a printf: the table is a file anyone edits.
+    std::wstring text = text_entry(entry);
+    std::wstring out;
+    auto next = numbers.begin();
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == L'%' && i + 1 < text.size() && text[i + 1] == L'd' && next != numbers.end()) {
+            out += std::to_wstring(*next++);
+            ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+bool load_rules_file(const wchar_t* name, std::wstring& message) {
+    HANDLE file = CreateFileW(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        message = std::wstring(text_entry(34)) + L" " + name;
+        return false;
+    }
+    // One byte past the limit is enough to know a file is too large.
+    std::vector<uint8_t> bytes(kRulesFileBytes + 1);
+    DWORD total = 0, got = 0;
+    while (total < bytes.size() &&
+           ReadFile(file, bytes.data() + total, static_cast<DWORD>(bytes.size()) - total, &got, nullptr) && got > 0)
+        total += got;
+    CloseHandle(file);
+    RulesProblem problem;
+    if (responder_load(bytes.data(), total, problem)) return true;
+    static const struct {
+        RulesError error;
+        int entry;
+    } kEntries[] = {{RulesError::kUnknownWord, kTextRulesUnknownWord},   {RulesError::kBadPair, kTextRulesBadPair},
+                    {RulesError::kUnclosedQuote, kTextRulesUnclosedQuote}, {RulesError::kDelayRange, kTextRulesDelayRange},
+                    {RulesError::kMissingArrow, kTextRulesMissingArrow}, {RulesError::kTooLarge, kTextRulesTooLarge},
+                    {RulesError::kTooManyRules, kTextRulesTooLarge}};
+    int entry = kTextRulesTooLarge;
+    for (const auto& e : kEntries)
+        if (e.error == problem.error) entry = e.entry;
+    message = text_with_numbers(entry, {problem.line});
+    // Without a text table the line number still has to be told.
+    if (message.empty()) message = L"line " + std::to_wstring(problem.line) + L": error " + std::to_wstring(int(problem.error));
+    message += std::wstring(L" (") + name + L")";
+    return false;
 }

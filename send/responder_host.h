@@ -9,6 +9,7 @@
 #include "send/responder.h"
 
 #include <cstdint>
+#include <string>
 
 // The real send: a TIP server's client slot (only while the same client holds it), a UDP
 // sender's address and port, or a TIP client's peer. Nothing is shown on a failure.
@@ -19,3 +20,9 @@ ResponderHost responder_host();
 void respond_to_peer(const uint8_t* bytes, int length);
 void respond_to_slot(int slot, const uint8_t* bytes, int length);
 void respond_to_sender(const sockaddr_in& from, const uint8_t* bytes, int length);
+
+// Reads the rules file `name` and puts its rules in use. On failure the rules in use stay
+// and `message` says why: the file cannot be read, or which line is wrong and how.
+bool load_rules_file(const wchar_t* name, std::wstring& message);
+// A text table entry with each "%d" in it replaced by the next of `numbers`.
+std::wstring text_with_numbers(int entry, std::initializer_list<long long> numbers);

@@ -230,7 +230,7 @@ TEST_F(TarvikcTest, ExitStatusesAndTheFilesWrittenOnTheWay) {
         {{L"PEND"}, refused + L" --macro m.txt --log refused.log", 3, "connect_Error"},
         {{L"note", L"READ 01 001 000", L"PEND"}, nowhere + L" --macro m.txt --timeout 1 --log late.log", 4, "--timeout"},
         {{L"PEND"}, L"", 2, "Usage: tarvikc"},
-        {{L"PEND"}, nowhere, 2, "--macro FILE is required"},
+        {{L"PEND"}, nowhere, 2, "--macro FILE or --respond FILE is required"},
         {{L"PEND"}, L"--tcp-client 127.0.0.1 --macro m.txt", 2, "Usage: tarvikc"},
         {{L"PEND"}, nowhere + L" --macro missing.txt", 2, "FileError"},
         {{L"PEND"}, nowhere + L" --macro nomark.txt", 2, "FileError: The file is not UTF-16LE"},
