@@ -100,7 +100,8 @@ void build_menu(HWND window) {
     cut_images(window);
     for (const CommandInfo& command : kCommands) {
         HMENU popup = g_menu_bar.popups[popup_of(command)];
-        int image = toolbar_image_of(command.toolbar_id);
+        // The dialog's item shows the picture of the switch beside it.
+        int image = toolbar_image_of(command.menu_id == IDM_RESPONDER ? IDT_RESPONDER_SWITCH : command.toolbar_id);
         MENUITEMINFOW info = {};
         info.wID = command.menu_id;
         info.hbmpChecked = info.hbmpUnchecked = image >= 0 ? g_menu_bar.images[image] : nullptr;

@@ -184,6 +184,7 @@ TEST_F(MainWindowTest, EveryCommandHasItsTwinAndTooltip) {
     EXPECT_EQ(tooltip_entry_of(IDT_PRESET_EDIT), 240);
     EXPECT_EQ(tooltip_entry_of(IDM_SAVE_LOG), -1);
     EXPECT_EQ(menu_command_of(999), 0);
+    EXPECT_EQ(menu_command_of(0), 0);
 
     harness::write_utf16_file(dir.file(L"Tarvik_char2.ini"),
                               L"[Tarvik]\r\nNo.251:comt-j=接続\r\nNo.251:comt-e=Open\r\n");

@@ -34,7 +34,7 @@ const std::vector<std::vector<Item>> kExpectedMenu = {
     {{201, 210, 0}, {202, 211, 1}, {205, 160, 26}, {206, 161, 27}, {203, 212, 25}},
     {{204, 220, 7}, {211, 221, 2}, {212, 222, 3}, {213, 223, 4}, {214, 224, 5}, {215, 225, 6},
      {216, 226, -1, L"Ctrl+F"}, {217, 227, -1, L"F3"}, {218, 228, -1, L"Shift+F3"}, {0, 0, 0}},
-    {{221, 230, 8}, {222, 231, 9}, {223, 232, 10}},
+    {{221, 230, 8}, {222, 231, 9}, {223, 232, 10}, {224, 233, 28}, {225, 234, 28}},
     {{226, 240, 15}, {227, 241, 16}, {228, 242, 17}, {229, 243, -1, L"Ctrl+C"}, {230, 244, -1, L"Ctrl+Shift+C"},
      {219, 245, -1}, {220, 246, -1, L"Ctrl+A"}},
     {{231, 250, 11}, {232, 251, 12}, {233, 252, 13}, {234, 253, 14}},
@@ -42,8 +42,8 @@ const std::vector<std::vector<Item>> kExpectedMenu = {
     {{251, 270, 22}, {252, 271, 23}, {253, 272, 24}},
 };
 
-const int kExpectedButtons[28] = {330, 331, 333, 334, 335, 336, 337, 332, 338, 339, 340, 341, 342, 343,
-                                  344, 345, 346, 347, 348, 349, 350, 351, 352, 353, 354, 355, 356, 357};
+const int kExpectedButtons[29] = {330, 331, 333, 334, 335, 336, 337, 332, 338, 339, 340, 341, 342, 343, 344,
+                                  345, 346, 347, 348, 349, 350, 351, 352, 353, 354, 355, 356, 357, 358};
 
 std::wstring item_text(HMENU menu, UINT position) {
     wchar_t text[128] = {};
@@ -98,8 +98,9 @@ protected:
                     continue;
                 }
                 ASSERT_NE(info.hbmpUnchecked, nullptr) << items[i].id;
-                // The capture toggle shows the plain check mark when on.
-                EXPECT_EQ(info.hbmpChecked, items[i].id == IDM_CAPTURE ? nullptr : info.hbmpUnchecked) << items[i].id;
+                // The capture and responder toggles show the plain check mark when on.
+                const bool toggle = items[i].id == IDM_CAPTURE || items[i].id == IDM_RESPONDER_SWITCH;
+                EXPECT_EQ(info.hbmpChecked, toggle ? nullptr : info.hbmpUnchecked) << items[i].id;
                 EXPECT_EQ(bars_test::bitmap_tile(info.hbmpUnchecked, 0, 0), strip_tile(IDB_TOOLBAR_LIGHT, items[i].image))
                     << items[i].id;
             }
@@ -157,8 +158,8 @@ TEST_F(BarsTest, ToolbarButtonsInOrderWithTheirImages) {
     open();
     ASSERT_NE(g_toolbar, nullptr);
     EXPECT_EQ(GetDlgCtrlID(g_toolbar), IDC_TOOLBAR);
-    ASSERT_EQ(SendMessageW(g_toolbar, TB_BUTTONCOUNT, 0, 0), 28);
-    for (int i = 0; i < 28; ++i) {
+    ASSERT_EQ(SendMessageW(g_toolbar, TB_BUTTONCOUNT, 0, 0), 29);
+    for (int i = 0; i < 29; ++i) {
         TBBUTTON button = {};
         SendMessageW(g_toolbar, TB_GETBUTTON, i, reinterpret_cast<LPARAM>(&button));
         EXPECT_EQ(button.idCommand, kExpectedButtons[i]) << i;
@@ -167,7 +168,7 @@ TEST_F(BarsTest, ToolbarButtonsInOrderWithTheirImages) {
     }
     HIMAGELIST images = reinterpret_cast<HIMAGELIST>(SendMessageW(g_toolbar, TB_GETIMAGELIST, 0, 0));
     ASSERT_NE(images, nullptr);
-    EXPECT_EQ(ImageList_GetImageCount(images), 28);
+    EXPECT_EQ(ImageList_GetImageCount(images), 29);
     int cx = 0, cy = 0;
     ImageList_GetIconSize(images, &cx, &cy);
     EXPECT_EQ(cx, 16);
@@ -270,7 +271,7 @@ TEST_F(BarsTest, HiddenMenuBarIsNeverBuilt) {
     EXPECT_EQ(GetMenu(window), nullptr);
     EXPECT_EQ(g_menu_bar.bar, nullptr);
     ASSERT_NE(g_toolbar, nullptr);
-    EXPECT_EQ(SendMessageW(g_toolbar, TB_BUTTONCOUNT, 0, 0), 28);
+    EXPECT_EQ(SendMessageW(g_toolbar, TB_BUTTONCOUNT, 0, 0), 29);
     pick_language(L"English");
     EXPECT_EQ(GetMenu(window), nullptr);
     EXPECT_EQ(tooltip(IDT_LANGUAGE), L"Language...");

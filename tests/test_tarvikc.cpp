@@ -286,3 +286,31 @@ TEST_F(TarvikcTest, CtrlCClosesTheConnectionAndSavesTheFiles) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(TarvikcTest, RespondAloneAnswersUntilTheDurationAndRefusesABadFile) {
+    const std::string rules = "equals \"PING\" 0D => \"PONG\"\n";
+    harness::write_file(dir_.file(L"rules.txt"), std::vector<uint8_t>(rules.begin(), rules.end()));
+    const int port = loopback::free_port(SOCK_DGRAM);
+    std::string answer;
+    std::thread peer([&] { answer = udp_ask(port); });
+    const DWORD started = GetTickCount();
+    console::Result r = run(L"--udp-server 127.0.0.1:" + std::to_wstring(port) + L" --respond rules.txt --duration 3");
+    peer.join();
+    EXPECT_EQ(r.code, 0u) << r.out << r.err;
+    EXPECT_EQ(answer, "PONG");
+    EXPECT_GE(GetTickCount() - started, 2900u);
+    EXPECT_TRUE(contains(r.out, " 4: 50 4F 4E 47 |PONG|")) << r.out; // the reply is a packet line
+    EXPECT_TRUE(contains(r.err, "responder answered 1")) << r.err;
+
+    const std::string bad = "equals \"PING\" 0D => \"PONG\"\n\nequals 0 => 1\n";
+    harness::write_file(dir_.file(L"bad.txt"), std::vector<uint8_t>(bad.begin(), bad.end()));
+    const std::string english = "[Tarvik]\r\nmoji_type=1\r\n";
+    harness::write_file(dir_.file(L"Tarvik.ini"), std::vector<uint8_t>(english.begin(), english.end()));
+    r = run(L"--udp-server 127.0.0.1:" + std::to_wstring(port) + L" --respond bad.txt --duration 3");
+    EXPECT_EQ(r.code, 2u);
+    EXPECT_TRUE(contains(r.err, "Line 3: bad hexadecimal pair")) << r.err;
+}
+
+} // namespace
