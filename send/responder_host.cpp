@@ -64,7 +64,7 @@ ReplySent send_reply(void*, const ReplyPeer& to, const uint8_t* bytes, int lengt
     }
     }
     if (g_conn.server)
-        traffic_record_packet(kToAddress, to.octets, 0, kSentByte, bytes, length, &about);
+        traffic_record_packet(kToAddress, to.octets, kCodeBaseTcp, kSentByte, bytes, length, &about);
     else
         traffic_append(kSentByte, bytes, length, &about);
     return ReplySent::kSent;
