@@ -97,6 +97,7 @@ void responder_stop() {
 bool responder_load(const uint8_t* text, size_t size, RulesProblem& problem) {
     auto set = std::make_shared<ResponderRuleSet>();
     if (!parse_responder_rules(text, size, set->rules, problem)) return false;
+    set->loaded = true;
     set->hits.reset(new std::atomic<uint32_t>[set->rules.size() + 1]);
     for (size_t i = 0; i <= set->rules.size(); ++i) set->hits[i] = 0;
     std::lock_guard<std::mutex> guard(g_responder.rules_lock);

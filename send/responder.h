@@ -43,6 +43,7 @@ constexpr int kReplyQueueMost = 100000; // replies waiting at once; more are dro
 struct ResponderRuleSet {
     std::vector<ResponderRule> rules;
     std::unique_ptr<std::atomic<uint32_t>[]> hits;
+    bool loaded = false; // read from a file (the empty set at the start is not)
 };
 
 struct ResponderCounts {

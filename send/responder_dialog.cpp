@@ -28,11 +28,10 @@ constexpr UINT_PTR kCountTimer = 1;
 constexpr UINT kCountPeriodMs = 250;
 constexpr int kStatusPart = 8; // the first part the status line does not draw
 constexpr int kColumns = 5;
-constexpr int kColumnWidths[kColumns] = {60, 190, 250, 70, 60};
+constexpr int kColumnWidths[kColumns] = {60, 180, 240, 85, 60};
 
 struct ResponderDialog {
     HWND window = nullptr;
-    bool loaded = false; // a file has been loaded since the start
     std::shared_ptr<const ResponderRuleSet> shown; // the rules the list shows
     wchar_t cell[512] = {};
 };
@@ -73,7 +72,6 @@ bool load_file(HWND owner) {
         show_message_box(owner, message.c_str(), text_entry(kTextResponderTitle), MB_OK | MB_ICONWARNING);
         return false;
     }
-    g_dialog.loaded = true;
     responder_reset_counts();
     return true;
 }
@@ -285,7 +283,7 @@ void switch_responder(HWND owner) {
         set_on(false);
         return;
     }
-    if (!g_dialog.loaded && !load_file(owner)) {
+    if (!responder_rules()->loaded && !load_file(owner)) {
         set_on(false);
         return;
     }

@@ -18,6 +18,7 @@
 #include "support_macro_scenes.h"
 #include "support_netcfg_scenes.h"
 #include "support_preset_scenes.h"
+#include "support_responder_scenes.h"
 #include "support_view_scenes.h"
 
 #include <cstdio>
@@ -37,9 +38,15 @@ std::wstring widen(const char* text) {
     return out;
 }
 
+bool g_client_only = false; // a window whose frame the display leaves undrawn: its client area
+
 void announce(HWND window) {
     RECT rc;
     GetWindowRect(window, &rc);
+    if (g_client_only) {
+        GetClientRect(window, &rc);
+        MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&rc), 2);
+    }
     char text[64];
     int n = std::snprintf(text, sizeof text, "%ld %ld %ld %ld", rc.left, rc.top, rc.right - rc.left,
                           rc.bottom - rc.top);
@@ -175,6 +182,8 @@ int main(int argc, char** argv) {
         {"find", [] { return scene_find(pose); }},
         {"input_send", [] { return scene_input_send(pose); }},
         {"macro", [] { return scene_macro(pose); }},
+        // Wine without a window manager leaves a modeless dialog's frame undrawn.
+        {"responder", [] { g_client_only = true; return scene_responder(pose); }},
         {"preset_send-light", [] { return scene_preset_send(false, pose); }},
         {"preset_send-dark", [] { return scene_preset_send(true, pose); }},
         {"preset_edit-light", [] { return scene_preset_edit(false, pose); }},
