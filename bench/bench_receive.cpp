@@ -46,12 +46,6 @@ sockaddr_in loopback(int port) {
     return a;
 }
 
-int quiet_box(HWND, const wchar_t* text, const wchar_t* caption, UINT type) {
-    if (wcsstr(caption, L"Error") || wcsstr(caption, L"failure") || wcsstr(caption, L"termination"))
-        std::fwprintf(stderr, L"%ls: %ls\n", caption, text);
-    return (type & 0xF) == MB_YESNO ? IDYES : IDOK;
-}
-
 // Bare loops: what Winsock gives with nothing else to do. Results per second: datagrams
 // (udp) or bytes (tcp); below 0 when the port could not be taken.
 double bare_udp(int port, double seconds) {
@@ -259,7 +253,7 @@ int main(int argc, char** argv) {
     const int rounds = std::max(1, std::atoi(argv[4]));
     const int size = std::atoi(argv[5]);
 
-    g_seams.message_box = quiet_box;
+    g_seams.message_box = bench::quiet_box;
     WSADATA data;
     WSAStartup(MAKEWORD(2, 2), &data);
     HWND window = bench::open_main_window(L"tarvik_bench_receive");

@@ -24,15 +24,6 @@
 #include <cstring>
 #include <string>
 
-namespace {
-
-int quiet_box(HWND, const wchar_t* text, const wchar_t* caption, UINT type) {
-    if (wcsstr(caption, L"Error") || wcsstr(caption, L"failure")) std::fwprintf(stderr, L"%ls: %ls\n", caption, text);
-    return (type & 0xF) == MB_YESNO ? IDYES : IDOK;
-}
-
-} // namespace
-
 int main(int argc, char** argv) {
     if (argc < 5) {
         std::fprintf(stderr, "usage: bench_responder udp|tcp PORT RULES SECONDS\n");
@@ -43,7 +34,7 @@ int main(int argc, char** argv) {
     const std::wstring rules(argv[3], argv[3] + std::strlen(argv[3]));
     const double seconds = std::atof(argv[4]);
 
-    g_seams.message_box = quiet_box;
+    g_seams.message_box = bench::quiet_box;
     wchar_t rules_path[MAX_PATH];
     wchar_t stop_path[MAX_PATH];
     // Taken before the window makes its own folder current.

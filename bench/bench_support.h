@@ -42,6 +42,13 @@ inline int local_host_name(char* buffer, int size) {
     return 0;
 }
 
+// Message boxes answered at once; those that tell of a failure go to standard error.
+inline int quiet_box(HWND, const wchar_t* text, const wchar_t* caption, UINT type) {
+    if (wcsstr(caption, L"Error") || wcsstr(caption, L"failure") || wcsstr(caption, L"termination"))
+        std::fwprintf(stderr, L"%ls: %ls\n", caption, text);
+    return (type & 0xF) == MB_YESNO ? IDYES : IDOK;
+}
+
 // The program's files (settings, colours) go to %TEMP%\<folder>, which becomes current;
 // returns the main window (not yet shown), or null.
 inline HWND open_main_window(const wchar_t* folder) {
