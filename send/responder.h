@@ -1,8 +1,10 @@
 // The responder: answers received packets by the rules of send/responder_rules.h. The
 // receive thread hands it each packet as it is recorded; the first rule that matches builds
-// the reply at once, and the reply waits in a queue of its own until it is due ("after
-// <ms>"), when a sender thread of the responder's sends it to the peer that asked. So
-// neither matching nor a delay ever holds up the receive loop, and no window is involved.
+// the reply at once. A reply due at once goes out from the receive thread itself when the
+// socket takes it without waiting and nothing older is still queued; every other reply
+// waits in a queue of its own until it is due ("after <ms>"), when a sender thread of the
+// responder's sends it to the peer that asked. So neither a delay nor a peer that reads
+// slowly holds up the receive loop, and no window is involved.
 //
 // No platform header: the connection is reached through ResponderHost, which the program
 // (send/responder_host.h) or a test fills.
@@ -29,12 +31,14 @@ enum class ReplySent : uint8_t {
     kSent,   // sent and recorded
     kGone,   // the peer or the connection has gone: dropped
     kFailed, // the send failed: dropped
+    kLater,  // (at_once only) the socket cannot take it without waiting: nothing was sent
 };
 
 struct ResponderHost {
     void* context = nullptr;
-    // Sends one reply to `to` and records it as a sent packet. Shows nothing.
-    ReplySent (*send)(void* context, const ReplyPeer& to, const uint8_t* bytes, int length) = nullptr;
+    // Sends one reply to `to` and records it as a sent packet. Shows nothing. With
+    // `at_once` it must not wait for the socket: kLater instead.
+    ReplySent (*send)(void* context, const ReplyPeer& to, const uint8_t* bytes, int length, bool at_once) = nullptr;
 };
 
 constexpr int kReplyQueueMost = 100000; // replies waiting at once; more are dropped

@@ -26,17 +26,27 @@ void fill_peer(ReplyPeer& p, const sockaddr_in& address) {
 
 bool sent(int result) { return result != SOCKET_ERROR; }
 
+// Whether a send on `s` would go out without waiting for the peer to read.
+bool takes_at_once(SOCKET s) {
+    fd_set writable;
+    FD_ZERO(&writable);
+    FD_SET(s, &writable);
+    timeval now{0, 0};
+    return select(0, nullptr, &writable, nullptr, &now) == 1;
+}
+
 // The connection the request came in on is still the open one.
 bool same_connection(const ReplyPeer& to) {
     return connection_is_open() && (to.kind == ReplyPeerKind::kTipServerSlot || g_conn.main_socket == to.socket);
 }
 
-ReplySent send_reply(void*, const ReplyPeer& to, const uint8_t* bytes, int length) {
+ReplySent send_reply(void*, const ReplyPeer& to, const uint8_t* bytes, int length, bool at_once) {
     if (!same_connection(to)) return ReplySent::kGone;
     const char* data = reinterpret_cast<const char*>(bytes);
     PacketFacts about;
     switch (to.kind) {
     case ReplyPeerKind::kTipClient: {
+        if (at_once && !takes_at_once(to.socket)) return ReplySent::kLater;
         if (!sent(send(to.socket, data, length, 0))) return ReplySent::kGone;
         std::lock_guard<std::mutex> guard(g_peers.lock);
         about = packet_about(g_peers.main_local, g_conn.address, true, true);
@@ -49,6 +59,7 @@ ReplySent send_reply(void*, const ReplyPeer& to, const uint8_t* bytes, int lengt
         const int slot = to.slot;
         if (slot < 0 || slot >= kClientSlots || g_peers.slots[slot] != static_cast<SOCKET>(to.socket))
             return ReplySent::kGone;
+        if (at_once && !takes_at_once(g_peers.slots[slot])) return ReplySent::kLater;
         if (!sent(send(g_peers.slots[slot], data, length, 0))) return ReplySent::kGone;
         about = packet_about(g_peers.slot_local[slot], g_peers.slot_address[slot], true, false);
         break;

@@ -173,12 +173,15 @@ struct Sent {
     std::mutex lock;
     std::vector<std::pair<int, std::string>> replies; // slot, bytes
     std::vector<std::chrono::steady_clock::time_point> at;
+    int sent_at_once = 0;
 };
 
-ReplySent record(void* context, const ReplyPeer& to, const uint8_t* bytes, int length) {
+ReplySent record(void* context, const ReplyPeer& to, const uint8_t* bytes, int length, bool at_once) {
     auto& s = *static_cast<Sent*>(context);
     std::lock_guard<std::mutex> guard(s.lock);
     if (to.slot == 9) return ReplySent::kGone;
+    if (at_once && to.slot == 2) return ReplySent::kLater; // this peer's socket is full: queued
+    s.sent_at_once += at_once;
     s.replies.push_back({to.slot, std::string(bytes, bytes + length)});
     s.at.push_back(std::chrono::steady_clock::now());
     return ReplySent::kSent;
@@ -216,6 +219,7 @@ TEST(Responder, DelayedRepliesWaitWithoutHoldingLaterOnesAndGonePeersAreCounted)
     responder_stop();
     ASSERT_EQ(sent.replies.size(), 2u);
     EXPECT_EQ(sent.replies[0], (std::pair<int, std::string>{2, "q1"})); // not behind the slow one
+    EXPECT_EQ(sent.sent_at_once, 0); // q1 went through the queue, the slow one had to wait
     EXPECT_EQ(sent.replies[1], (std::pair<int, std::string>{1, "S"}));
     EXPECT_GE(sent.at[1] - start, std::chrono::milliseconds(300));
     const ResponderCounts counts = responder_counts();
