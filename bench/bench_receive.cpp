@@ -232,7 +232,7 @@ int burst(HWND window, int port, int count, int size) {
 
 int main(int argc, char** argv) {
     if (argc >= 4 && std::strcmp(argv[1], "burst") == 0) {
-        g_seams.message_box = quiet_box;
+        g_seams.message_box = bench::quiet_box;
         WSADATA data;
         WSAStartup(MAKEWORD(2, 2), &data);
         HWND window = bench::open_main_window(L"tarvik_bench_burst");
