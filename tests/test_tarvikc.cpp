@@ -296,10 +296,16 @@ TEST_F(TarvikcTest, RespondAloneAnswersUntilTheDurationAndRefusesABadFile) {
     std::string answer;
     std::thread peer([&] { answer = udp_ask(port); });
     const DWORD started = GetTickCount();
-    console::Result r = run(L"--udp-server 127.0.0.1:" + std::to_wstring(port) + L" --respond rules.txt --duration 3");
+    console::Result r = run(L"--udp-server 127.0.0.1:" + std::to_wstring(port) +
+                            L" --respond rules.txt --duration 3 --pcapng r.pcapng");
     peer.join();
     EXPECT_EQ(r.code, 0u) << r.out << r.err;
     EXPECT_EQ(answer, "PONG");
+    // The reply is in the capture, after the request it answers.
+    std::vector<std::string> captured = capture_packets(L"r.pcapng", port, true);
+    ASSERT_GE(captured.size(), 2u);
+    EXPECT_EQ(captured.back(), "S:PONG");
+    EXPECT_EQ(captured[captured.size() - 2], "R:PING\r");
     EXPECT_GE(GetTickCount() - started, 2900u);
     EXPECT_TRUE(contains(r.out, " 4: 50 4F 4E 47 |PONG|")) << r.out; // the reply is a packet line
     EXPECT_TRUE(contains(r.err, "responder answered 1")) << r.err;
