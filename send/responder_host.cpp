@@ -4,6 +4,7 @@
 #include "app/text_table.h"
 #include "comm/connection.h"
 #include "comm/peers.h"
+#include "comm/tls_client.h"
 #include "comm/traffic_buffer.h"
 
 #include <cstring>
@@ -46,8 +47,14 @@ ReplySent send_reply(void*, const ReplyPeer& to, const uint8_t* bytes, int lengt
     PacketFacts about;
     switch (to.kind) {
     case ReplyPeerKind::kTipClient: {
-        if (at_once && !takes_at_once(to.socket)) return ReplySent::kLater;
-        if (!sent(send(to.socket, data, length, 0))) return ReplySent::kGone;
+        // Over TLS a reply is sealed and sent whole by the sender thread, never the receive thread.
+        if (tls_active()) {
+            if (at_once) return ReplySent::kLater;
+            if (tls_send(to.socket, bytes, length) != 0) return ReplySent::kGone;
+        } else {
+            if (at_once && !takes_at_once(to.socket)) return ReplySent::kLater;
+            if (!sent(send(to.socket, data, length, 0))) return ReplySent::kGone;
+        }
         std::lock_guard<std::mutex> guard(g_peers.lock);
         about = packet_about(g_peers.main_local, g_conn.address, true, true);
         break;
