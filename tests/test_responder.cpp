@@ -32,8 +32,15 @@ protected:
         ASSERT_TRUE(responder_is_on());
     }
 
-    // Sent packets with facts: their bytes and the peer port they went to.
-    static std::vector<std::pair<std::string, int>> sent_facts() {
+    // Sent packets with facts: their bytes and the peer port they went to. A reply is
+    // recorded just after it is sent, so the peer may hold it a moment before the buffer
+    // does: waits (bounded) for at least `least` of them.
+    static std::vector<std::pair<std::string, int>> sent_facts(size_t least) {
+        std::vector<std::pair<std::string, int>> out;
+        loopback::wait_until([&] { return (out = sent_now()).size() >= least; }, 2000);
+        return out;
+    }
+    static std::vector<std::pair<std::string, int>> sent_now() {
         static TrafficRecord records[kTrafficCapacity];
         static TrafficFact facts[kFactCapacity];
         int fact_count = 0;
@@ -64,7 +71,7 @@ TEST_F(ResponderTest, TipServerAnswersEachClientInItsOwnSlot) {
     EXPECT_EQ(loopback::receive(a.s), "re:-a");
     ASSERT_TRUE(loopback::send_text(a.s, "nothing to say"));
     EXPECT_EQ(loopback::receive(a.s, 300), "<timeout>");
-    const auto sent = sent_facts();
+    const auto sent = sent_facts(2);
     ASSERT_EQ(sent.size(), 2u);
     EXPECT_EQ(sent[0], (std::pair<std::string, int>{"re:-b", loopback::local_port(b.s)}));
     EXPECT_EQ(sent[1], (std::pair<std::string, int>{"re:-a", loopback::local_port(a.s)}));
@@ -88,7 +95,7 @@ TEST_F(ResponderTest, UdpServerAnswersEachSenderAtItsOwnPort) {
     ASSERT_TRUE(loopback::send_datagram(two.s, port, "ask2"));
     EXPECT_EQ(loopback::receive(one.s), "re:1");
     EXPECT_EQ(loopback::receive(two.s), "re:2");
-    const auto sent = sent_facts();
+    const auto sent = sent_facts(2);
     ASSERT_EQ(sent.size(), 2u);
     EXPECT_EQ(sent[0], (std::pair<std::string, int>{"re:1", loopback::local_port(one.s)}));
     EXPECT_EQ(sent[1], (std::pair<std::string, int>{"re:2", loopback::local_port(two.s)}));
@@ -109,8 +116,8 @@ TEST_F(ResponderTest, ClientsAnswerTheirPeer) {
     ASSERT_TRUE(connection_is_open());
     ASSERT_TRUE(loopback::send_datagram(udp_peer.s, own_port, "ask?"));
     EXPECT_EQ(loopback::receive(udp_peer.s), "re:?");
-    const auto sent = sent_facts();
-    ASSERT_FALSE(sent.empty());
+    const auto sent = sent_facts(2);
+    ASSERT_EQ(sent.size(), 2u);
     EXPECT_EQ(sent.back(), (std::pair<std::string, int>{"re:?", peer_port}));
 }
 
