@@ -4,8 +4,9 @@
 # sends to the subnet's broadcast address and to 255.255.255.255, and as a UDP server on
 # every address hears a broadcast. Nothing leaves the namespace. Where no namespace can be
 # made, the test says why and is skipped (exit 77). Wine makes its sockets in the
-# wineserver, so the namespace gets a wineserver of its own: in a mount namespace an empty
-# /tmp hides the running one's socket folder.
+# wineserver, so the namespace gets a wineserver of its own: the test's Wine prefix is seen
+# through an overlay (a folder the running wineserver does not know, whose writes are
+# thrown away), in a mount namespace of the test's own.
 # Usage: broadcast_in_netns.sh BUILD_DIR    (in the Wine session of ctest-in-wine.sh)
 set -u
 BUILD=$(cd "$1" && pwd)
@@ -19,9 +20,17 @@ if [ "${2:-}" != --inside ]; then
     exit 77
 fi
 
-set -e
+: "${WINEPREFIX:?run in the Wine session of scripts/ctest-in-wine.sh}"
+WORK=$(mktemp -d)
+trap 'WINEPREFIX="$WORK/prefix" wineserver -k >/dev/null 2>&1; umount "$WORK/prefix" 2>/dev/null; rm -rf "$WORK"' EXIT
+mkdir -p "$WORK/upper" "$WORK/overlay-work" "$WORK/prefix"
 mount --make-rprivate /
-mount -t tmpfs tmpfs /tmp
+if ! mount -t overlay overlay -o "lowerdir=$WINEPREFIX,upperdir=$WORK/upper,workdir=$WORK/overlay-work" "$WORK/prefix"; then
+    echo "SKIP: no overlay mount here, so the namespace cannot have a wineserver of its own"
+    exit 77
+fi
+export WINEPREFIX="$WORK/prefix"
+set -e
 ip link set lo up
 ip link add tvk0 type veth peer name tvk1
 ip addr add 10.213.7.1/24 broadcast 10.213.7.255 dev tvk0
@@ -31,8 +40,6 @@ ip link set tvk1 up
 ip route add default dev tvk0
 set +e
 
-WORK=$(mktemp -d)
-trap 'wineserver -k >/dev/null 2>&1; rm -rf "$WORK"' EXIT
 cd "$WORK"
 cp "$HERE/../data/Tarvik_char2.ini" .
 printf '[Tarvik]\r\nmoji_type=1\r\n' | iconv -f UTF-8 -t UTF-16LE | { printf '\xff\xfe'; cat; } > Tarvik.ini
