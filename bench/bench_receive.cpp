@@ -115,14 +115,7 @@ void CALLBACK ui_turn(HWND, UINT, UINT_PTR, DWORD) {
 // (udp) or bytes (tcp) per second, below 0 when it did not open.
 double tarvik(HWND window, bool udp, int port, double seconds, int size, bool pump, double* pause_ms,
               bool capture = false) {
-    g_settings.tipudp_mode = udp ? 1 : 0;
-    g_settings.ip_mode = 1;
-    g_settings.bind_mode = 1;
-    g_settings.aip_no1 = 127;
-    g_settings.aip_no2 = 0;
-    g_settings.aip_no3 = 0;
-    g_settings.aip_no4 = 1;
-    g_settings.aport_no = port;
+    bench::use_loopback_server(udp, port);
     wchar_t capture_file[MAX_PATH];
     GetTempPathW(MAX_PATH, capture_file);
     wcsncat(capture_file, L"tarvik_bench_capture.pcapng", MAX_PATH - wcslen(capture_file) - 1);
@@ -178,13 +171,7 @@ int receive_buffer_size(SOCKET s) {
 // come for a second (or 20 s have passed without any). With `own_size` the socket is set
 // back to the system's own buffer size first, as it was before the program asked.
 long long burst_turn(HWND window, int port, int turn, int own_size) {
-    g_settings.tipudp_mode = 1;
-    g_settings.ip_mode = 1;
-    g_settings.bind_mode = 1;
-    g_settings.aip_no1 = 127;
-    g_settings.aip_no2 = g_settings.aip_no3 = 0;
-    g_settings.aip_no4 = 1;
-    g_settings.aport_no = port;
+    bench::use_loopback_server(true, port);
     SendMessageW(window, WM_COMMAND, IDM_OPEN, 0);
     if (!connection_is_open()) return -1;
     if (own_size > 0)

@@ -51,13 +51,7 @@ int main(int argc, char** argv) {
         std::fwprintf(stderr, L"%ls\n", message.c_str());
         return 2;
     }
-    g_settings.tipudp_mode = udp ? 1 : 0;
-    g_settings.ip_mode = 1;
-    g_settings.bind_mode = 1;
-    g_settings.aip_no1 = 127;
-    g_settings.aip_no2 = g_settings.aip_no3 = 0;
-    g_settings.aip_no4 = 1;
-    g_settings.aport_no = port;
+    bench::use_loopback_server(udp, port);
     SendMessageW(window, WM_COMMAND, IDM_OPEN, 0);
     if (!connection_is_open()) {
         std::fprintf(stderr, "the server could not be opened on port %d\n", port);

@@ -4,6 +4,7 @@
 #pragma once
 #include "app/main_window.h"
 #include "app/seams.h"
+#include "app/settings.h"
 
 #include <windows.h>
 
@@ -14,6 +15,17 @@
 #include <vector>
 
 namespace bench {
+
+// The settings of a TIP or UDP server on 127.0.0.1:port, opened by the window's command.
+inline void use_loopback_server(bool udp, int port) {
+    g_settings.tipudp_mode = udp ? 1 : 0;
+    g_settings.ip_mode = 1;
+    g_settings.bind_mode = 1;
+    g_settings.aip_no1 = 127;
+    g_settings.aip_no2 = g_settings.aip_no3 = 0;
+    g_settings.aip_no4 = 1;
+    g_settings.aport_no = port;
+}
 
 inline double now_ms() {
     static const LARGE_INTEGER frequency = [] {
