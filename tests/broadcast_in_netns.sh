@@ -20,6 +20,12 @@ if [ "${2:-}" != --inside ]; then
     exit 77
 fi
 
+# The test's private addresses exist only in a namespace of its own: one that holds
+# anything but its loopback interface is the machine's network, and nothing is sent there.
+if [ "$(ip -o link show | wc -l)" != 1 ]; then
+    echo "FAIL: not in a fresh network namespace; nothing sent"
+    exit 1
+fi
 : "${WINEPREFIX:?run in the Wine session of scripts/ctest-in-wine.sh}"
 WORK=$(mktemp -d)
 trap 'WINEPREFIX="$WORK/prefix" wineserver -k >/dev/null 2>&1; umount "$WORK/prefix" 2>/dev/null; rm -rf "$WORK"' EXIT

@@ -63,61 +63,6 @@ std::string joined(const std::vector<std::string>& parts) {
 
 } // namespace
 
-TEST(TlsTrust, PinsDecideBeforeTheChainAndUnknownCertificatesAreAskedAbout) {
-    const Fingerprint a = print_of(std::string(64, 'a')), b = print_of(std::string(64, 'B'));
-    struct Case {
-        bool chain, trust_system, stored, stored_is_a, given, given_is_a, may_ask;
-        TrustVerdict verdict;
-        const Fingerprint* expected;
-    } cases[] = {
-        {false, true, false, false, false, false, true, TrustVerdict::kAsk, nullptr},       // first sight
-        {true, true, false, false, false, false, true, TrustVerdict::kAccept, nullptr},     // chained
-        {false, true, true, true, false, false, true, TrustVerdict::kAccept, nullptr},      // pinned
-        {true, true, true, false, false, false, true, TrustVerdict::kChanged, &b},          // changed, chain or not
-        {false, false, false, false, true, true, false, TrustVerdict::kAccept, nullptr},    // --pin
-        {false, false, false, false, true, false, false, TrustVerdict::kChanged, &b},       // wrong --pin
-        {true, false, false, false, false, false, false, TrustVerdict::kRefuse, nullptr},   // chain not asked for
-        {true, true, false, false, false, false, false, TrustVerdict::kAccept, nullptr},    // --trust-system
-        {false, true, true, false, true, true, false, TrustVerdict::kAccept, nullptr},      // --pin over a stale pin
-    };
-    for (const Case& c : cases) {
-        TrustFacts f;
-        f.seen = a;
-        f.chain_trusted = c.chain;
-        f.trust_system = c.trust_system;
-        f.has_stored = c.stored;
-        f.stored = c.stored_is_a ? a : b;
-        f.has_given = c.given;
-        f.given = c.given_is_a ? a : b;
-        f.may_ask = c.may_ask;
-        TrustDecision d = trust_decision(f);
-        EXPECT_EQ(d.verdict, c.verdict) << &c - cases;
-        if (c.expected) {
-            EXPECT_TRUE(d.expected && same_fingerprint(*d.expected, *c.expected)) << &c - cases;
-        }
-    }
-
-    // As analysers and openssl print them, and nothing else.
-    Fingerprint f, other;
-    const std::string colons =
-        "0A:1B:2C:3D:4E:5F:60:71:82:93:A4:B5:C6:D7:E8:F9:0A:1B:2C:3D:4E:5F:60:71:82:93:A4:B5:C6:D7:E8:F9";
-    EXPECT_TRUE(parse_fingerprint(colons.data(), colons.size(), f));
-    char back[kFingerprintChars];
-    format_fingerprint(f, back);
-    EXPECT_EQ(back, colons);
-    for (std::string bad : {colons.substr(3), colons + ":00", std::string(63, 'a'), std::string(64, 'g'),
-                            "0A 1B" + colons.substr(5)})
-        EXPECT_FALSE(parse_fingerprint(bad.data(), bad.size(), other)) << bad;
-
-    // "TLS" beside the mode while it is on.
-    Settings s;
-    StatusValues v;
-    v.tls = true;
-    wchar_t text[kStatusTextChars];
-    ASSERT_TRUE(format_status_text(1, s, v, text));
-    EXPECT_STREQ(text, L"TIP TLS");
-}
-
 class Tls : public CommTest {
 protected:
     void SetUp() override {
